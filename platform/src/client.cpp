@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "hu/devctl.h"
+#include "hu/flash.h"
 #include "hu/path.h"
 
 namespace {
@@ -173,7 +174,7 @@ ssize_t hu_read(int fd, void* buf, size_t nbytes) {
 }
 
 int devctl(int fd, int dcmd, void* data, size_t nbytes, int* dev_info_ptr) {
-    if (!lookup(fd)) return ENOTTY;
+    if (!lookup(fd)) return hu::flash::fileDevctl(fd, dcmd, data, nbytes);
     if (nbytes > 0x7fffffff || (nbytes > 0 && data == nullptr)) return EINVAL;
     unsigned direction = get_device_direction(dcmd);
     _io_devctl header{_IO_DEVCTL, 0, dcmd, static_cast<int32_t>(nbytes), 0};

@@ -9,6 +9,7 @@
 #include "hu/interrupt_line.h"
 #include "hu/neutrino.h"
 #include "hu/resmgr.h"
+#include "hu/trace.h"
 #include "hu_testing.h"
 
 namespace {
@@ -118,5 +119,12 @@ TEST_F(InterruptTest, AnAssertedLineFiresAgainAfterEachUnmaskUntilDeasserted) {
 }
 
 TEST(ThreadCtlTest, IoPrivilegesAreGranted) { EXPECT_EQ(0, ThreadCtl(_NTO_TCTL_IO, nullptr)); }
+
+TEST(TraceTest, EachEventIsOneLineWithItsCode) {
+    hu::testing::TempRoot root;
+    EXPECT_EQ(8, trace_logf(200, "irq come"));
+    trace_logf(200, "unmask irq, 0x%x, 0x%x, 0x%x", 1, 0, 2);
+    EXPECT_EQ("200 irq come\n200 unmask irq, 0x1, 0x0, 0x2\n", hu::testing::readFile(root.host("/var/log/trace")));
+}
 
 }  // namespace

@@ -1,0 +1,11 @@
+// The three IPL copies of an area: their validity, the verbose table and the version that
+// the boot would use.
+#pragma once
+
+#include <cstdint>
+
+void iplPrintTable(const uint8_t* area);
+
+// The primary's version if its signature is valid, else the secondary's, else the
+// fallback's; warns about every copy that cannot stand in.
+uint32_t iplSelectVersion(const uint8_t* area);
