@@ -1,0 +1,106 @@
+// Messages into a running FlashTerm: text writes and control commands per second, and the
+// devctl round trip beside a bare Unix-socket round trip of the same size (the floor).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "flashterm/term_msg.h"
+#include "ratio_reporter.h"
+#include "xvfb_server.h"
+
+namespace {
+
+int g_terminal = -1;
+
+void BM_WriteText(benchmark::State& state) {
+    const char text[] = "Writing block 0x00401000 ... done";
+    for (auto _ : state) {
+        if (hu_write(g_terminal, text, sizeof text) != static_cast<ssize_t>(sizeof text)) state.SkipWithError("write");
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_WriteText)->UseRealTime();
+
+void BM_SetProgress(benchmark::State& state) {
+    const char strings[] = "ifs\0System image";
+    char message[sizeof(term_bar_msg_t) + sizeof strings];
+    term_bar_msg_t head{0, 4, 0};
+    memcpy(message, &head, sizeof head);
+    memcpy(message + sizeof head, strings, sizeof strings);
+    devctl(g_terminal, DCMD_TERM_ADD_BAR, message, sizeof message, nullptr);
+    int32_t progress = 0;
+    for (auto _ : state) {
+        progress = (progress + 1) % 101;
+        memcpy(message + offsetof(term_bar_msg_t, progress), &progress, sizeof progress);
+        if (devctl(g_terminal, DCMD_TERM_SET_PROGRESS, message, sizeof message, nullptr) != EOK) {
+            state.SkipWithError("devctl");
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SetProgress)->UseRealTime();
+
+void BM_DevctlRoundTrip(benchmark::State& state) {
+    int32_t running = 1;
+    for (auto _ : state) {
+        if (devctl(g_terminal, DCMD_TERM_SET_CLOCK, &running, sizeof running, nullptr) != EOK) {
+            state.SkipWithError("devctl");
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DevctlRoundTrip)->UseRealTime();
+
+// The same bytes each way (16-byte header + 4-byte payload out, a 24-byte reply back) over
+// a bare socket pair with an echoing thread.
+void BM_BareSocketRoundTrip(benchmark::State& state) {
+    int pair[2];
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET, 0, pair) != 0) {
+        state.SkipWithError("socketpair");
+        return;
+    }
+    std::thread server([fd = pair[1]] {
+        char buffer[64];
+        while (recv(fd, buffer, sizeof buffer, 0) > 0) send(fd, buffer, 24, 0);
+    });
+    char request[20] = {}, reply[64];
+    for (auto _ : state) {
+        send(pair[0], request, sizeof request, 0);
+        recv(pair[0], reply, sizeof reply, 0);
+    }
+    close(pair[0]);
+    server.join();
+    close(pair[1]);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_BareSocketRoundTrip)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    hu::testing::TempRoot root;
+    hu::testing::XvfbServer xvfb(1280, 480);
+    if (xvfb.display().empty()) {
+        fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    hu::testing::Process::Options options;
+    options.env = {{"DISPLAY", xvfb.display()}};
+    hu::testing::Process terminal(
+        {hu::testing::binPath("FlashTerm"), "-p", "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"}, options);
+    if (!hu::testing::waitForServer("/dev/FlashTerm") || (g_terminal = hu_open("/dev/FlashTerm", O_RDWR)) < 0) {
+        fprintf(stderr, "FlashTerm did not come up\n");
+        return 1;
+    }
+    RatioReporter reporter("BM_BareSocketRoundTrip");
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    hu_close(g_terminal);
+    return 0;
+}

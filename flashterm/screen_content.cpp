@@ -1,0 +1,141 @@
+#include "screen_content.h"
+
+#include <GLES2/gl2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "glyphs.h"
+#include "render_context.h"
+#include "terminal_state.h"
+
+namespace {
+
+constexpr int kMargin = 10;       // text lines, bands, right edge of clocks and times
+constexpr int kNameX = 20;        // status text and bar names
+constexpr int kStatusBaseline = 2;
+constexpr int kRowGap = 4;
+constexpr int kBarReserve = 40;
+const char kFlashingTime[] = "Flashing Time ";
+const char kFullPercent[] = "100% ";
+const Colour kWhite = {1, 1, 1};
+
+int layout_width() { return static_cast<int>(render_context()->width); }
+int layout_height() { return static_cast<int>(render_context()->height); }
+int row_pitch() { return g_glyphs.line_height + kRowGap; }
+
+// The percentage right-aligned in three columns and the percent sign, at most 4 characters.
+void percent_text(int progress, char buffer[5]) {
+    char full[16];
+    snprintf(full, sizeof full, "%3d%% ", progress);
+    full[4] = '\0';
+    memcpy(buffer, full, 5);
+}
+
+void draw_text_in(float x, float y, const char* text, const Colour& colour) {
+    draw_text(x, y, text, colour.red, colour.green, colour.blue);
+}
+
+void draw_status_line(const Colour& status_line) {
+    int width = layout_width();
+    int height = layout_height();
+    int line_height = g_glyphs.line_height;
+    fill_bar(static_cast<float>(height - line_height), static_cast<float>(width - 2 * kMargin), status_line.red,
+             status_line.green, status_line.blue);
+    float y = static_cast<float>(height - line_height + kStatusBaseline);
+    char clock[10];
+    time_text(g_state.flash_seconds, clock);
+    int clock_x = width - kMargin - text_width(clock);
+    draw_text_in(kNameX, y, g_state.status_text ? g_state.status_text->c_str() : "", kWhite);
+    draw_text_in(static_cast<float>(clock_x), y, clock, kWhite);
+    draw_text_in(static_cast<float>(clock_x - text_width(kFlashingTime)), y, kFlashingTime, kWhite);
+}
+
+void draw_progress_bar(float y, const ScreenItem& bar, const Colour& foreground, const Colour& bar_name) {
+    int width = layout_width();
+    char percent[5];
+    percent_text(bar.progress, percent);
+    char time[10];
+    time_text(bar.elapsed, time);
+    int time_x = width - kMargin - text_width(time);
+    // Signed, and bounded to the screen: a narrow layout or an absurd progress must not
+    // turn into an out-of-range conversion; what is drawn on screen stays the same.
+    int room = std::max(0, width - text_width(time) - text_width(kFullPercent) - kBarReserve);
+    double length = room * (bar.progress / 100.0);
+    length = std::clamp(length, -static_cast<double>(width), static_cast<double>(width));
+    fill_bar(y, static_cast<float>(static_cast<int>(length)), foreground.red, foreground.green, foreground.blue);
+    draw_text_in(kNameX, y, bar.text.c_str(), bar_name);
+    draw_text_in(static_cast<float>(time_x), y, time, foreground);
+    draw_text_in(static_cast<float>(time_x - text_width(kFullPercent)), y, percent, foreground);
+}
+
+}  // namespace
+
+void add_text(const char* text) {
+    int usable = layout_width() - 2 * kMargin;
+    const char* rest = text;
+    for (;;) {
+        size_t length = strlen(rest);
+        size_t n = static_cast<size_t>(fit_count(rest, usable));
+        if (n == length) {
+            if (length > 0) append_text_line(rest);
+            return;
+        }
+        char cut = rest[n];
+        const char* space = nullptr;
+        if (cut != '\n') {
+            for (size_t i = n; i-- > 0;) {
+                if (rest[i] == ' ') {
+                    space = rest + i;
+                    break;
+                }
+            }
+        }
+        if (space != nullptr) {
+            append_text_line(std::string(rest, space));
+            rest = space + 1;
+        } else if (n == 0 && cut != '\n') {
+            // A byte as wide as the whole line gets a line of its own, so the split goes on.
+            append_text_line(std::string(rest, 1));
+            rest += rest[1] == '\n' ? 2 : 1;
+        } else {
+            append_text_line(std::string(rest, n));
+            rest += n + (cut == '\n' ? 1 : 0);
+        }
+    }
+}
+
+void time_text(int seconds, char buffer[10]) {
+    char full[48];
+    snprintf(full, sizeof full, "%02d:%02d:%02d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
+    full[9] = '\0';
+    memcpy(buffer, full, 10);
+}
+
+int visible_rows() { return layout_height() / row_pitch() - 1; }
+
+void redraw(const Colour& background, const Colour& foreground, const Colour& status_line, const Colour& bar_name) {
+    int width = layout_width();
+    int height = layout_height();
+    glViewport(0, 0, width, height);
+    glClearColor(background.red, background.green, background.blue, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_status_line(status_line);
+
+    int rows = visible_rows();
+    int skip = count_items() - std::max(rows, 0);
+    int k = 0;
+    for (const ScreenItem* item = g_state.items; item != nullptr; item = item->next) {
+        if (skip-- > 0) continue;
+        float y = static_cast<float>(height - (k + 2) * row_pitch());
+        if (item->ref) {
+            draw_progress_bar(y, *item, foreground, bar_name);
+        } else {
+            draw_text_in(kMargin, y, item->text.c_str(), foreground);
+        }
+        ++k;
+    }
+    present();
+}

@@ -1,0 +1,138 @@
+// Line splitting, fit count and the glyph table with the real font metrics; the time text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "glyphs.h"
+#include "render_context.h"
+#include "screen_content.h"
+#include "terminal_state.h"
+
+namespace {
+
+const char kFontPath[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+constexpr unsigned kWidth = 400;  // usable width 380
+
+class TerminalLayout : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        load_font(kFontPath);
+        std::vector<uint8_t> atlas;
+        rasterise_glyphs(12, &atlas);
+        release_font();
+        create_render_context(kWidth, 480);
+    }
+
+    void SetUp() override {
+        while (g_state.items != nullptr) {
+            ScreenItem* next = g_state.items->next;
+            delete g_state.items;
+            g_state.items = next;
+        }
+        g_state.last = nullptr;
+    }
+
+    static std::vector<std::string> lines() {
+        std::vector<std::string> texts;
+        for (const ScreenItem* item = g_state.items; item != nullptr; item = item->next) texts.push_back(item->text);
+        return texts;
+    }
+
+    // A run of 'M' as wide as possible while staying at most width pixels wide.
+    static std::string widestRun(int width) {
+        std::string run;
+        while (text_width((run + "M").c_str()) <= width) run += "M";
+        return run;
+    }
+};
+
+TEST_F(TerminalLayout, TwelvePointsAt120DpiMakeTwentyPixelCellsInA512Atlas) {
+    EXPECT_EQ(g_glyphs.atlas_width, 512);
+    EXPECT_EQ(g_glyphs.atlas_height, 512);
+    EXPECT_EQ(g_glyphs.line_height, 23);
+    EXPECT_LT(g_glyphs.descender, 0);
+    const GlyphInfo& a = g_glyphs.glyphs[static_cast<unsigned char>('A')];
+    EXPECT_EQ(a.cell_x, ('A' % 16) * 20);
+    EXPECT_EQ(a.cell_y, ('A' / 16) * 20);
+    EXPECT_GT(a.advance, 0);
+}
+
+TEST_F(TerminalLayout, FitCountTakesABytesOnlyWhileItsAdvanceIsBelowWhatRemains) {
+    int m = text_width("M");
+    struct Case {
+        const char* text;
+        int width;
+        int expected;
+    } cases[] = {
+        {"", 100, 0},
+        {"\nMM", 100, 0},
+        {"MM\nMM", 1000, 2},
+        {"MMM", 3 * m, 2},      // exactly as wide: the last byte does not fit
+        {"MMM", 3 * m + 1, 3},
+        {"M", m, 0},
+        {"M", 0, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(fit_count(c.text, c.width), c.expected) << '"' << c.text << "\" in " << c.width;
+}
+
+TEST_F(TerminalLayout, TextSplitsAtNewlinesWordsAndWhereAWordStopsFitting) {
+    const int usable = kWidth - 20;
+    std::string full = widestRun(usable - 1);  // fits: every advance stays below what remains
+    std::string too_long = full + "MMM";
+    struct Case {
+        std::string text;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"abc\n", {"abc"}},
+        {"\n\n", {"", ""}},
+        {"one\ntwo", {"one", "two"}},
+        {"", {}},
+        {too_long, {full, "MMM"}},
+        {"MM " + full, {"MM", full}},
+        {full.substr(0, full.size() - 3) + " MMMMMM", {full.substr(0, full.size() - 3), "MMMMMM"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        add_text(c.text.c_str());
+        EXPECT_EQ(lines(), c.expected) << '"' << c.text << '"';
+    }
+}
+
+TEST_F(TerminalLayout, TextExactlyAsWideAsTheLineIsSplitBeforeItsLastByte) {
+    std::string run = widestRun(kWidth - 20);
+    // Pad so that the text is exactly as wide as the usable width.
+    std::string exact = run;
+    int missing = static_cast<int>(kWidth - 20) - text_width(exact.c_str());
+    for (char c : std::string("il.,:;|!'")) {
+        while (missing > 0 && text_width(std::string(1, c).c_str()) <= missing) {
+            exact += c;
+            missing -= text_width(std::string(1, c).c_str());
+        }
+    }
+    ASSERT_EQ(text_width(exact.c_str()), static_cast<int>(kWidth - 20));
+    add_text(exact.c_str());
+    EXPECT_EQ(lines(), (std::vector<std::string>{exact.substr(0, exact.size() - 1), exact.substr(exact.size() - 1)}));
+}
+
+TEST_F(TerminalLayout, AByteWiderThanTheLineStillAdvancesTheSplit) {
+    render_context()->width = 25;  // usable width 5: no letter fits
+    add_text("MW\nab");
+    render_context()->width = kWidth;
+    EXPECT_EQ(lines(), (std::vector<std::string>{"M", "W", "a", "b"}));
+}
+
+TEST(TerminalTimeText, HoursAreNotWrapped) {
+    struct Case {
+        int seconds;
+        const char* expected;
+    } cases[] = {{0, "00:00:00"}, {12 * 3600 + 34 * 60 + 56, "12:34:56"}, {100 * 3600, "100:00:00"},
+                 {1000 * 3600, "1000:00:0"}};
+    for (const Case& c : cases) {
+        char text[10];
+        time_text(c.seconds, text);
+        EXPECT_STREQ(text, c.expected);
+    }
+}
+
+}  // namespace

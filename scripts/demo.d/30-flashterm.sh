@@ -1,0 +1,29 @@
+# FlashTerm on a private X server (Xvfb), fed by FlashClient; every frame is captured to a PNG.
+section "FlashTerm and FlashClient"
+flashterm_font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+flashterm_frame="$HU_ROOT/flashterm.png"
+# -displayfd 1: Xvfb takes a free display number and prints it.
+start_standin xvfb Xvfb -displayfd 1 -screen 0 1280x480x24 -nolisten tcp
+for _ in $(seq 1 200); do
+    [ -s "$HU_ROOT/xvfb.log" ] && head -1 "$HU_ROOT/xvfb.log" | grep -qx '[0-9]*' && break
+    sleep 0.05
+done
+flashterm_display=":$(head -1 "$HU_ROOT/xvfb.log")"
+start_standin flashterm env DISPLAY="$flashterm_display" HU_SCREEN_CAPTURE="$flashterm_frame" \
+    "$HU_BIN/FlashTerm" -p "$flashterm_font"
+wait_for_path /dev/FlashTerm
+echo "FlashTerm serves $HU_ROOT/dev/FlashTerm on display $flashterm_display"
+
+"$HU_BIN/FlashClient" -s "Flashing head unit software" -S
+"$HU_BIN/FlashClient" -w "Checking the update medium ... ok
+Writing the bootloader, the system image and the applications. Do not switch the unit off while this terminal is shown: the unit restarts by itself when all parts are written."
+"$HU_BIN/FlashClient" -r ipl -n "Bootloader" -p 100 -i 0
+"$HU_BIN/FlashClient" -r ifs -n "System image" -p 45 -i 0
+echo "FlashClient: status, clock, text and two bars sent; stepping \"Applications\" from 97 % to 100 %"
+"$HU_BIN/FlashClient" -r app -n "Applications" -p 97 -i 1
+sleep 1.5
+
+# HU_ROOT goes away with the demo: keep the last frame beside the build.
+flashterm_kept="$(dirname "$HU_BIN")/flashterm-frame.png"
+cp "$flashterm_frame" "$flashterm_kept"
+echo "captured frame: $flashterm_kept"
