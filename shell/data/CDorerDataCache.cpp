@@ -1,0 +1,147 @@
+#include "CDorerDataCache.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+
+#include "qf/QFAssert.h"
+
+namespace {
+
+constexpr const char* kSource = "CDorerDataCache";
+
+DorerChangeSet* findSet(DorerClientChanges& client, uint32_t changeSetId) {
+    for (DorerChangeSet& set : client.mChangeSets) {
+        if (set.mChangeSetId == changeSetId) return &set;
+    }
+    return nullptr;
+}
+
+SDorerItemChange* findChange(DorerChangeSet& set, uint32_t itemId) {
+    for (SDorerItemChange& change : set.mChanges) {
+        if (change.mItemId == itemId) return &change;
+    }
+    return nullptr;
+}
+
+// A newer value replaces the one of the same id; other changes are appended.
+void merge(DorerChangeSet& set, uint32_t itemId, const CQFBuffer& value) {
+    if (SDorerItemChange* change = findChange(set, itemId)) {
+        change->mData = value;
+    } else {
+        set.mChanges.push_back({itemId, value});
+    }
+}
+
+}  // namespace
+
+DorerClientChanges* CDorerDataCache::findClient(uint32_t clientKey) {
+    for (DorerClientChanges& client : mClients) {
+        if (client.mClientKey == clientKey) return &client;
+    }
+    return nullptr;
+}
+
+uint32_t CDorerDataCache::createClientKey() {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    uint32_t key;
+    do {
+        key = static_cast<uint32_t>(std::rand());
+    } while (findClient(key) != nullptr);
+    return key;
+}
+
+void CDorerDataCache::addChange(uint32_t clientKey, uint32_t itemId, const CQFBuffer& value) {
+    CQFMutexLocker locker(mMutex);
+    DorerClientChanges* client = findClient(clientKey);
+    if (client == nullptr) {
+        if (clientKey == kDorerPendingChangeSetId) return;
+        mClients.push_back({clientKey, {}});
+        client = &mClients.back();
+    }
+    DorerChangeSet* pending = findSet(*client, kDorerPendingChangeSetId);
+    if (pending == nullptr) {
+        client->mChangeSets.push_back({kDorerPendingChangeSetId, {{itemId, value}}});
+        return;
+    }
+    merge(*pending, itemId, value);
+}
+
+bool CDorerDataCache::getChange(uint32_t clientKey, uint32_t itemId, CQFBuffer& out) {
+    CQFMutexLocker locker(mMutex);
+    DorerClientChanges* client = findClient(clientKey);
+    if (client == nullptr) return false;
+    if (DorerChangeSet* pending = findSet(*client, kDorerPendingChangeSetId)) {
+        if (SDorerItemChange* change = findChange(*pending, itemId)) {
+            out = change->mData;
+            return true;
+        }
+    }
+    for (auto set = client->mChangeSets.rbegin(); set != client->mChangeSets.rend(); ++set) {
+        if (set->mChangeSetId == kDorerPendingChangeSetId) continue;
+        if (SDorerItemChange* change = findChange(*set, itemId)) {
+            out = change->mData;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<SDorerItemChange> CDorerDataCache::getPendingChanges(uint32_t clientKey) {
+    DorerClientChanges* client = findClient(clientKey);
+    if (client == nullptr) return {};
+    DorerChangeSet* pending = findSet(*client, kDorerPendingChangeSetId);
+    return pending != nullptr ? pending->mChanges : std::vector<SDorerItemChange>{};
+}
+
+void CDorerDataCache::commitPending(uint32_t clientKey, uint32_t changeSetId) {
+    DorerClientChanges* client = findClient(clientKey);
+    if (client == nullptr) return;
+    if (DorerChangeSet* pending = findSet(*client, kDorerPendingChangeSetId)) pending->mChangeSetId = changeSetId;
+}
+
+void CDorerDataCache::removeChangeSet(uint32_t clientKey, uint32_t changeSetId, bool lock) {
+    if (!lock) {
+        removeChangeSetUnlocked(clientKey, changeSetId);
+        return;
+    }
+    CQFMutexLocker locker(mMutex);
+    removeChangeSetUnlocked(clientKey, changeSetId);
+}
+
+void CDorerDataCache::removeChangeSetUnlocked(uint32_t clientKey, uint32_t changeSetId) {
+    DorerClientChanges* client = findClient(clientKey);
+    if (client == nullptr) return;
+    auto& sets = client->mChangeSets;
+    auto set = std::find_if(sets.begin(), sets.end(),
+                            [&](const DorerChangeSet& s) { return s.mChangeSetId == changeSetId; });
+    if (set != sets.end()) sets.erase(set);
+}
+
+void CDorerDataCache::reopenChangeSet(uint32_t clientKey, uint32_t changeSetId) {
+    if (changeSetId == kDorerPendingChangeSetId) {
+        doCheapAssert(__LINE__, kSource);
+        return;
+    }
+    CQFMutexLocker locker(mMutex);
+    DorerClientChanges* client = findClient(clientKey);
+    if (client == nullptr) return;
+    std::vector<SDorerItemChange> newer;
+    if (DorerChangeSet* pending = findSet(*client, kDorerPendingChangeSetId)) {
+        newer = pending->mChanges;
+        if (!newer.empty()) removeChangeSetUnlocked(clientKey, kDorerPendingChangeSetId);
+    }
+    DorerChangeSet* sent = findSet(*client, changeSetId);
+    if (sent == nullptr) {
+        doCheapAssert(__LINE__, kSource);
+        return;
+    }
+    for (const SDorerItemChange& change : newer) merge(*sent, change.mItemId, change.mData);
+    sent->mChangeSetId = kDorerPendingChangeSetId;
+}
+
+void CDorerDataCache::removeClient(uint32_t clientKey) {
+    mClients.erase(std::remove_if(mClients.begin(), mClients.end(),
+                                  [&](const DorerClientChanges& c) { return c.mClientKey == clientKey; }),
+                   mClients.end());
+}
