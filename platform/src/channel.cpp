@@ -41,10 +41,21 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A timer thread must never take a signal meant for the process's own threads.
+template <typename Body>
+std::thread startWithSignalsBlocked(Body body) {
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &previous);
+    std::thread thread(std::move(body));
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return thread;
+}
+
 // One pulse timer: a thread that sleeps until the next expiry and sends the pulse.
 class PulseTimer {
 public:
-    explicit PulseTimer(const sigevent& event) : event_(event), thread_([this] { run(); }) {}
+    explicit PulseTimer(const sigevent& event) : event_(event), thread_(startWithSignalsBlocked([this] { run(); })) {}
     ~PulseTimer() {
         {
             std::lock_guard<std::mutex> lock(mutex_);

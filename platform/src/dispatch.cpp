@@ -1,5 +1,6 @@
 // Dispatch handle, path attachment, the receive loop and replies.
 #include <poll.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -40,6 +41,8 @@ struct dispatch_t {
     std::map<int, std::unique_ptr<Connection>> connections;  // by rcvid
     std::vector<PulseBinding> pulses;
     size_t poll_rotation = 0;
+    bool wait_mask_set = false;
+    sigset_t wait_mask;  // the thread's mask while waiting
 };
 
 namespace hu::dispatch {
@@ -258,7 +261,9 @@ dispatch_context_t* dispatch_block(dispatch_context_t* ctp) {
         }
         for (Connection* c : clients) fds.push_back({c->fd, POLLIN, 0});
 
-        if (poll(fds.data(), fds.size(), -1) < 0) return nullptr;  // errno from poll (EINTR on a signal)
+        int ready = dpp->wait_mask_set ? ppoll(fds.data(), fds.size(), nullptr, &dpp->wait_mask)
+                                       : poll(fds.data(), fds.size(), -1);
+        if (ready < 0) return nullptr;  // errno from the wait (EINTR on a signal)
 
         if (fds[0].revents & POLLIN) {
             hu::registry::Pulse pulse{};
@@ -284,6 +289,19 @@ dispatch_context_t* dispatch_block(dispatch_context_t* ctp) {
             if (fds[1 + i].revents & POLLIN) acceptClient(dpp, listeners[i]);
         }
     }
+}
+
+int hu_dispatch_unblock_during_wait(dispatch_t* dpp, const sigset_t* signals) {
+    if (dpp == nullptr || signals == nullptr) {
+        errno = EINVAL;
+        return -1;
+    }
+    pthread_sigmask(SIG_SETMASK, nullptr, &dpp->wait_mask);
+    for (int sig = 1; sig < NSIG; ++sig) {
+        if (sigismember(signals, sig) == 1) sigdelset(&dpp->wait_mask, sig);
+    }
+    dpp->wait_mask_set = true;
+    return 0;
 }
 
 int MsgReplyv(int rcvid, long status, const iov_t* iov, int parts) {

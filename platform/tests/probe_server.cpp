@@ -1,5 +1,6 @@
 // A small resource manager for the transport tests: "/dev/probe" keeps the last text written,
 // answers a few device-control commands and triggers out-of-band notifications on request.
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -84,6 +85,10 @@ int main() {
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigaction(SIGTERM, &action, nullptr);
+    sigset_t term;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &term, nullptr);
 
     dispatch_t* dpp = dispatch_create();
     resmgr_attr_t attr{};
@@ -102,6 +107,7 @@ int main() {
         return 1;
     }
     dispatch_context_t* ctp = dispatch_context_alloc(dpp);
+    hu_dispatch_unblock_during_wait(dpp, &term);
     while (!g_stop) {
         if (dispatch_block(ctp) == nullptr) continue;  // EINTR: look at g_stop
         dispatch_handler(ctp);

@@ -139,7 +139,7 @@ bool PageWriter::write(const std::vector<uint8_t>& content, bool announce) {
         error_ = std::string("write lock: ") + std::strerror(result);
         return false;
     }
-    std::memcpy(page_, content.data(), content.size());
+    if (!content.empty()) std::memcpy(page_, content.data(), content.size());
     std::memset(page_ + content.size(), 0, pageSize_ - content.size());
     if (announce) {
         ++access_->changeCounter;

@@ -3,6 +3,7 @@
 // one connection per open; pulses arrive on the dispatch's own channel.
 #pragma once
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/uio.h>
@@ -158,6 +159,10 @@ void dispatch_context_free(dispatch_context_t* ctp);
 dispatch_context_t* dispatch_block(dispatch_context_t* ctp);
 // Handles what dispatch_block received; -1 with errno on failure.
 int dispatch_handler(dispatch_context_t* ctp);
+// Host addition: the given signals, kept blocked by the caller, are unblocked only while
+// dispatch_block waits, so a signal that arrives while a message is handled is not lost:
+// it ends the next wait with EINTR.
+int hu_dispatch_unblock_during_wait(dispatch_t* dpp, const sigset_t* signals);
 
 // Paths. resmgr_attach: attach id, or -1 with errno (EBUSY: another server holds the path).
 int resmgr_attach(dispatch_t* dpp, resmgr_attr_t* attr, const char* path, enum _file_type file_type,

@@ -1,7 +1,5 @@
 // The dorerDefaults functions of this catalogue that are not generated: they answer from the
 // generated size tree and the defaults image.
-#include <atomic>
-
 #include "DorerCatalogue.h"
 #include "DorerItemId.h"
 #include "DorerPageGetLib.h"

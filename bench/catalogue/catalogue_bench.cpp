@@ -1,0 +1,42 @@
+// The dictionary's cost at start-up (one full build) and of a name search over the whole tree,
+// and the id decision functions.
+#include <benchmark/benchmark.h>
+
+#include "DorerCatalogue.h"
+#include "DorerDataDictionary.h"
+
+namespace {
+
+void BM_BuildDictionary(benchmark::State& state) {
+    for (auto _ : state) {
+        DorerDataNodeRef root(new DorerDataNodeRoot(DorerCatalogue_rootChildCount()));
+        DorerCatalogue_build(*root);
+        benchmark::DoNotOptimize(root.get());
+    }
+}
+BENCHMARK(BM_BuildDictionary)->Unit(benchmark::kMicrosecond);
+
+void BM_FindByNameWholeTree(benchmark::State& state) {
+    const DorerDataNodeRef root = DorerDataDictionary::getRoot();
+    for (auto _ : state) {
+        DorerDataNodeList found;
+        DorerDataDictionary::findByName(root, "*_X?", DorerDataNode::AnyKind, found);
+        benchmark::DoNotOptimize(found.data());
+    }
+}
+BENCHMARK(BM_FindByNameWholeTree)->Unit(benchmark::kMicrosecond);
+
+void BM_IdFunctions(benchmark::State& state) {
+    DorerCatalogue_install();
+    uint32_t id = 0x43802808u;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(dorerDefaults_isValidId(id));
+        benchmark::DoNotOptimize(dorerDefaults_mapId(6, 4, id));
+        id ^= 0x00000810u;  // alternate between a known and an unknown id
+    }
+}
+BENCHMARK(BM_IdFunctions);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,18 @@
+// geta / dumpa: an adjust item.
+// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETADJ".
+#pragma once
+
+#include <cstdint>
+
+#include "CDorerShellCommand.h"
+
+class CDorerShellCommandGetAdj : public CDorerShellCommand {
+public:
+    CDorerShellCommandGetAdj(const CQFString& name, uint32_t id, bool dump) : mName(name), mId(id), mDump(dump) {}
+    void start() override;
+
+private:
+    CQFString mName;
+    uint32_t mId;
+    bool mDump;
+};

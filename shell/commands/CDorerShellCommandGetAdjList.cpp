@@ -1,0 +1,12 @@
+#include "CDorerShellCommandGetAdjList.h"
+
+#include "qf/QFTrace.h"
+
+namespace {
+const CQFTraceScopeDef kScope("sys_data_systemsettings_shell_CDorerShellCommandGetAdjList");
+}
+
+void CDorerShellCommandGetAdjList::start() {
+    CQFTraceScope(kScope, "start").sendFormattedMessage("CDorerShellCommandGetAdjList::%s()", "start");
+    failUnavailable(ERRCLN_FAILED_GETADJLIST);
+}

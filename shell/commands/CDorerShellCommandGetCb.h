@@ -1,0 +1,18 @@
+// getc / dumpc: a coding block or function.
+// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETCB".
+#pragma once
+
+#include <cstdint>
+
+#include "CDorerShellCommand.h"
+
+class CDorerShellCommandGetCb : public CDorerShellCommand {
+public:
+    CDorerShellCommandGetCb(const CQFString& name, uint32_t id, bool dump) : mName(name), mId(id), mDump(dump) {}
+    void start() override;
+
+private:
+    CQFString mName;
+    uint32_t mId;
+    bool mDump;
+};

@@ -1,0 +1,12 @@
+#include "CDorerShellCommandGetKeyList.h"
+
+#include "qf/QFTrace.h"
+
+namespace {
+const CQFTraceScopeDef kScope("sys_data_systemsettings_shell_CDorerShellCommandGetKeyList");
+}
+
+void CDorerShellCommandGetKeyList::start() {
+    CQFTraceScope(kScope, "start").sendFormattedMessage("CDorerShellCommandGetKeyList::%s()", "start");
+    failUnavailable(ERRCLN_FAILED_GETKEYLIST);
+}

@@ -1,0 +1,53 @@
+// The command interpreter: prompts, has lines read on the worker thread, turns them into
+// command objects, runs them one after another and has their results written.
+#pragma once
+
+#include <deque>
+#include <memory>
+
+#include "CDorerShellCommand.h"
+#include "CDorerShellIO.h"
+#include "qf/CQFFileHandle.h"
+#include "qf/CQFJobExecutor.h"
+#include "qf/CQFPath.h"
+
+class CDorerShellMarks;
+class CDorerShellNotificationConsumer;
+
+class CDorerShellMain : public IQFEventConsumer<CDorerShellWriteEvent>, public IQFEventConsumer<CDorerShellReadEvent> {
+public:
+    // Runs on the component thread. Fills the start-up queue: the banner; connect and
+    // getstate when connect is set; the listing when help is set; a state switch when
+    // state is not empty.
+    CDorerShellMain(const CQFString& state, bool connect, bool help, bool exitOnError);
+    ~CDorerShellMain() override;
+    CDorerShellMain(const CDorerShellMain&) = delete;
+    CDorerShellMain& operator=(const CDorerShellMain&) = delete;
+
+    // Called by the notification consumer when the running command is complete.
+    virtual void commandFinished(bool ok);
+    void processEvent(CDorerShellWriteEvent& event) override;
+    void processEvent(CDorerShellReadEvent& event) override;
+
+    // Starts the front command, ends the shell after an error (exit-on-error), or prompts
+    // and has the next line read.
+    void processNextCommand();
+
+private:
+    void queueCommands(const SDorerShellParseResult& result);
+    void queue(CDorerShellCommand* command) { mCommands.push_back(TDorerShellCommandRef(command)); }
+    void stopWorker();
+    CQFJobExecutor& worker();
+
+    bool mConnect;
+    bool mHelp;
+    bool mExitOnError;
+    bool mPendingStoreCheck = false;
+    std::deque<TDorerShellCommandRef> mCommands;
+    std::unique_ptr<CQFJobExecutor> mWorker;
+    int mLastJobId = 0;
+    CQFFileHandle mOutFile;
+    CQFPath mOutPath;
+    std::unique_ptr<CDorerShellNotificationConsumer> mConsumer;
+    std::unique_ptr<CDorerShellMarks> mMarks;
+};

@@ -1,0 +1,173 @@
+#include "CDorerShellMain.h"
+
+#include <cstdio>
+
+#include "CDorerShellCommands.h"
+#include "CDorerShellMarks.h"
+#include "CDorerShellNotificationConsumer.h"
+#include "qf/QFTrace.h"
+
+namespace {
+
+const CQFTraceScopeDef kScope("sys_data_systemsettings_shell_CDorerShellMain");
+constexpr int kJobPriority = 127;
+
+}  // namespace
+
+CDorerShellMain::CDorerShellMain(const CQFString& state, bool connect, bool help, bool exitOnError)
+    : mConnect(connect), mHelp(help), mExitOnError(exitOnError) {
+    CQFEvent::addListener<CDorerShellWriteEvent>(this);
+    CQFEvent::addListener<CDorerShellReadEvent>(this);
+    mConsumer.reset(new CDorerShellNotificationConsumer(*this));
+    mMarks.reset(new CDorerShellMarks);
+    CDorerShellCommand::sConsumer = mConsumer.get();
+    CDorerShellCommand::setMarks(mMarks.get());
+
+    queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eBanner));
+    if (mConnect) {
+        queue(new CDorerShellCommandComponentConnected());
+        queue(new CDorerShellCommandGetState());
+    }
+    if (mHelp) queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing));
+    if (!state.isEmpty()) queue(new CDorerShellCommandSwitchState(state));
+}
+
+CDorerShellMain::~CDorerShellMain() {
+    CQFEvent::removeListener<CDorerShellWriteEvent>(this);
+    CQFEvent::removeListener<CDorerShellReadEvent>(this);
+    mWorker.reset();
+    mCommands.clear();
+    mOutFile.close();
+    CDorerShellCommand::sConsumer = nullptr;
+    CDorerShellCommand::setMarks(nullptr);
+}
+
+CQFJobExecutor& CDorerShellMain::worker() {
+    if (!mWorker) mWorker.reset(new CQFJobExecutor("DorerShellFileIOWorkerThread", true));
+    return *mWorker;
+}
+
+void CDorerShellMain::stopWorker() {
+    if (!mWorker) return;
+    mWorker->cancelAll();
+    mWorker->stop();
+}
+
+void CDorerShellMain::processNextCommand() {
+    if (mCommands.empty() && mExitOnError && !CDorerShellCommand::getErrors().empty()) {
+        stopWorker();
+        queue(new CDorerShellCommandExit());
+    }
+    if (!mCommands.empty()) {
+        // The reference keeps the command alive while it runs, also when it reports
+        // completion from inside start() and leaves the queue.
+        TDorerShellCommandRef command = mCommands.front();
+        command->prepare();
+        command->start();
+        return;
+    }
+    std::printf("%s", "\nsyset:>");
+    std::fflush(stdout);
+    mLastJobId = worker().execute(new CDorerShellReadJob, kJobPriority);
+}
+
+void CDorerShellMain::commandFinished(bool ok) {
+    if (mCommands.empty()) return;
+    TDorerShellCommandRef command = mCommands.front();
+    command->finish();
+    const CDorerShellResult result = command->getResult();
+    mLastJobId = worker().execute(new CDorerShellWriteJob(result, ok, mOutFile), kJobPriority);
+    mCommands.pop_front();
+}
+
+void CDorerShellMain::processEvent(CDorerShellWriteEvent& event) {
+    CQFTraceScope(kScope, "processEvent")
+        .sendFormattedMessage("CDorerShellMain::%s() : output %s", "processEvent", event.mSuccess ? "Success" : "Failed");
+    processNextCommand();
+}
+
+void CDorerShellMain::processEvent(CDorerShellReadEvent& event) {
+    const SDorerShellParseResult& res = event.mResult;
+    if (!res.mCommand) {
+        queue(new CDorerShellCommandUnknown());
+    } else {
+        const CQFTraceScope trace(kScope, "processEvent");
+        if (trace.isEnabled()) {
+            trace.sendFormattedMessage("CDorerShellMain::%s() : res.mCommand.mKeyword = <%s>\n", "processEvent",
+                                       res.mCommand->mKeyword);
+            trace.sendFormattedMessage("CDorerShellMain::%s() : res.mCommand.mCaption = <%s>\n", "processEvent",
+                                       res.mCommand->mCaption);
+            trace.sendFormattedMessage("CDorerShellMain::%s() : res.mStrArg = <%s>\n", "processEvent",
+                                       res.mStrArg.getCString());
+            trace.sendFormattedMessage("CDorerShellMain::%s() : res.mIntArg = <0x%x>\n", "processEvent", res.mIntArg);
+            trace.sendFormattedMessage("CDorerShellMain::%s() : res.mData   = <%s>\n", "processEvent",
+                                       res.mData.getCString());
+        }
+        queueCommands(res);
+    }
+    processNextCommand();
+}
+
+void CDorerShellMain::queueCommands(const SDorerShellParseResult& res) {
+    const CQFString& s = res.mStrArg;
+    const uint32_t n = res.mIntArg;
+    switch (res.mCommand->mId) {
+        case eCmdDumpKey: queue(new CDorerShellCommandGetKey(s, n, true)); break;
+        case eCmdGetKey: queue(new CDorerShellCommandGetKey(s, n, false)); break;
+        case eCmdSetKey: queue(new CDorerShellCommandSetKey(s, n, res.mData)); break;
+        case eCmdDumpCaf: queue(new CDorerShellCommandGetCb(s, n, true)); break;
+        case eCmdGetCaf: queue(new CDorerShellCommandGetCb(s, n, false)); break;
+        case eCmdSetCaf: queue(new CDorerShellCommandSetCb(s, n, res.mData)); break;
+        case eCmdDumpAdj: queue(new CDorerShellCommandGetAdj(s, n, true)); break;
+        case eCmdGetAdj: queue(new CDorerShellCommandGetAdj(s, n, false)); break;
+        case eCmdSetAdj: queue(new CDorerShellCommandSetAdj(s, n, res.mData)); break;
+        case eCmdKeyList: queue(new CDorerShellCommandGetKeyList(s)); break;
+        case eCmdCafList: queue(new CDorerShellCommandGetCbList(s)); break;
+        case eCmdAdjList: queue(new CDorerShellCommandGetAdjList(s)); break;
+        case eCmdSetState:
+            queue(new CDorerShellCommandSwitchState(s));
+            queue(new CDorerShellCommandGetState());
+            if (mPendingStoreCheck) {
+                // A store outside "FullyOperable" is sent when the state becomes so: wait for
+                // the stored change id it brings.
+                {
+                    CDorerShellSharedDataLock lock;
+                    if (CDorerShellMarks* marks = lock.getMarks()) marks->registerMark(eDorerAttributeLastStoredChangeID, 0);
+                }
+                queue(new CDorerShellCommandGetLastStoredChangeId());
+                mPendingStoreCheck = false;
+            }
+            break;
+        case eCmdGetState: queue(new CDorerShellCommandGetState()); break;
+        case eCmdStore:
+            queue(new CDorerShellCommandStore());
+            mPendingStoreCheck = CDorerShellCommand::sCurrentState != "FullyOperable";
+            break;
+        case eCmdShell: queue(new CDorerShellCommandShell(s, res.mData)); break;
+        case eCmdHelp: queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing)); break;
+        case eCmdExit:
+            stopWorker();
+            queue(new CDorerShellCommandExit());
+            break;
+        case eCmdConnect:
+            queue(new CDorerShellCommandComponentConnected());
+            queue(new CDorerShellCommandGetState());
+            break;
+        case eCmdComment: break;
+        case eCmdOut: {
+            CQFPath newPath(s);
+            newPath.canonify();
+            queue(new CDorerShellCommandOut(mOutPath, newPath, mOutFile));
+            mOutPath = newPath;
+            break;
+        }
+        case eCmdCheck: queue(new CDorerShellCommandCheck(s, res.mData)); break;
+        case eCmdSysetsrv: queue(new CDorerShellCommandSysetsrv(s, res.mData)); break;
+        case eCmdGetLast: queue(new CDorerShellCommandGetLastStoredChangeId()); break;
+        case eCmdLastResult: queue(new CDorerShellCommandLastResult(s)); break;
+        case eCmdReload: queue(new CDorerShellCommandReload()); break;
+        case eCmdVersionInfo: queue(new CDorerShellCommandVersionInfo()); break;
+        case eCmdStorageInfo: queue(new CDorerShellCommandStorageInfo()); break;
+        default: queue(new CDorerShellCommandUnknown()); break;
+    }
+}
