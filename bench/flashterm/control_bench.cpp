@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "flashterm/term_msg.h"
+#include "bare_socket.h"
 #include "ratio_reporter.h"
 #include "xvfb_server.h"
 
@@ -56,28 +57,8 @@ void BM_DevctlRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_DevctlRoundTrip)->UseRealTime();
 
-// The same bytes each way (16-byte header + 4-byte payload out, a 24-byte reply back) over
-// a bare socket pair with an echoing thread.
-void BM_BareSocketRoundTrip(benchmark::State& state) {
-    int pair[2];
-    if (socketpair(AF_UNIX, SOCK_SEQPACKET, 0, pair) != 0) {
-        state.SkipWithError("socketpair");
-        return;
-    }
-    std::thread server([fd = pair[1]] {
-        char buffer[64];
-        while (recv(fd, buffer, sizeof buffer, 0) > 0) send(fd, buffer, 24, 0);
-    });
-    char request[20] = {}, reply[64];
-    for (auto _ : state) {
-        send(pair[0], request, sizeof request, 0);
-        recv(pair[0], reply, sizeof reply, 0);
-    }
-    close(pair[0]);
-    server.join();
-    close(pair[1]);
-    state.SetItemsProcessed(state.iterations());
-}
+// The same bytes each way: 16-byte header + 4-byte payload out, a 24-byte reply back.
+void BM_BareSocketRoundTrip(benchmark::State& state) { bareSocketRoundTrip(state, 20, 24); }
 BENCHMARK(BM_BareSocketRoundTrip)->UseRealTime();
 
 }  // namespace

@@ -64,8 +64,13 @@ bool get_value(const char* what, unsigned dcmd, uint32_t dev, int32_t* value, in
     return true;
 }
 
+// The driver answers 1 when the receiver has nothing to report (no signal, no block yet).
 void print_info(const char* what, int info) {
-    if (info != 0) printf("  %s: not available (%s)\n", what, strerror(info));
+    if (info == 1) {
+        printf("  %s: nothing received\n", what);
+    } else if (info != 0) {
+        printf("  %s: not available (%s)\n", what, strerror(info));
+    }
 }
 
 bool show_rx_status(uint32_t dev) {
