@@ -126,16 +126,17 @@ void CDorerDataCache::reopenChangeSet(uint32_t clientKey, uint32_t changeSetId) 
     CQFMutexLocker locker(mMutex);
     DorerClientChanges* client = findClient(clientKey);
     if (client == nullptr) return;
+    // The sent set is looked up first: an unknown id must not cost the pending changes.
+    if (findSet(*client, changeSetId) == nullptr) {
+        doCheapAssert(__LINE__, kSource);
+        return;
+    }
     std::vector<SDorerItemChange> newer;
     if (DorerChangeSet* pending = findSet(*client, kDorerPendingChangeSetId)) {
         newer = pending->mChanges;
         if (!newer.empty()) removeChangeSetUnlocked(clientKey, kDorerPendingChangeSetId);
     }
     DorerChangeSet* sent = findSet(*client, changeSetId);
-    if (sent == nullptr) {
-        doCheapAssert(__LINE__, kSource);
-        return;
-    }
     for (const SDorerItemChange& change : newer) merge(*sent, change.mItemId, change.mData);
     sent->mChangeSetId = kDorerPendingChangeSetId;
 }

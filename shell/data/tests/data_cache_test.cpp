@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CDorerDataCache.h"
+#include "qf/QFAssert.h"
 
 namespace {
 
@@ -39,6 +40,18 @@ TEST(DataCacheTest, PendingValuesWinOverSentOnesAndReopenMergesTheNewer) {
 
     cache.addChange(0xFFFFFFFF, 10, bytes({1}));  // the pending-set marker is no client key
     EXPECT_FALSE(cache.getChange(0xFFFFFFFF, 10, out));
+}
+
+TEST(DataCacheTest, ReopeningAnUnknownSetKeepsThePendingChanges) {
+    int assertions = 0;
+    QFAssert::setObserver([&](const SQFAssertion&) { ++assertions; });
+    CDorerDataCache cache;
+    cache.addChange(1, 10, bytes({1}));
+    cache.reopenChangeSet(1, 99);
+    EXPECT_EQ(1, assertions);
+    ASSERT_EQ(1u, cache.getPendingChanges(1).size());
+    EXPECT_EQ(bytes({1}), cache.getPendingChanges(1)[0].mData);
+    QFAssert::setObserver(nullptr);
 }
 
 }  // namespace
