@@ -26,6 +26,18 @@ void BM_FindByNameWholeTree(benchmark::State& state) {
 }
 BENCHMARK(BM_FindByNameWholeTree)->Unit(benchmark::kMicrosecond);
 
+// The search's floor: the same walk over every node with a pattern that matches at its
+// first character.
+void BM_WalkWholeTreeFloor(benchmark::State& state) {
+    const DorerDataNodeRef root = DorerDataDictionary::getRoot();
+    for (auto _ : state) {
+        DorerDataNodeList found;
+        DorerDataDictionary::findByName(root, "*", DorerDataNode::AnyKind, found);
+        benchmark::DoNotOptimize(found.data());
+    }
+}
+BENCHMARK(BM_WalkWholeTreeFloor)->Unit(benchmark::kMicrosecond);
+
 void BM_IdFunctions(benchmark::State& state) {
     DorerCatalogue_install();
     uint32_t id = 0x43802808u;

@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
     RatioReporter reporter("BM_BareSocketRoundTrip");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    printf("peak resident FlashTerm: %ld KiB\n", terminal.peakResidentKiB());
     hu_close(g_terminal);
     return 0;
 }

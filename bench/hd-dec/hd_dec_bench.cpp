@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
                             {"BM_InterruptToClientWake", "BM_InjectionAlone"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    printf("peak resident hdrx-adv748x: %ld KiB\n", driver.peakResidentKiB());
     hu_close(g_driver);
     return 0;
 }

@@ -147,6 +147,15 @@ int Process::wait(std::chrono::milliseconds timeout) {
 }
 
 std::string Process::out() const { return readFile(out_path_); }
+
+long Process::peakResidentKiB() const {
+    std::istringstream status(readFile("/proc/" + std::to_string(pid_) + "/status"));
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
 std::string Process::err() const { return readFile(err_path_); }
 
 RunResult run(const std::vector<std::string>& argv, const std::string& input, const Process::Options& options) {

@@ -55,6 +55,8 @@ public:
     int wait(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     std::string out() const;
     std::string err() const;
+    // The process's peak resident set size so far (VmHWM), in KiB; -1 when it has ended.
+    long peakResidentKiB() const;
 
 private:
     pid_t pid_ = -1;
