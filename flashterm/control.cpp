@@ -66,7 +66,7 @@ int add_bar(const char* payload, size_t size) {
     if (status != EOK) return status;
     if (find_bar(bar.ref) == nullptr) {
         append_bar(bar.ref, bar.name, bar.progress);
-        discard_hidden_lines(visible_rows());
+        discard_hidden_items(visible_rows());
     }
     return EOK;
 }
@@ -81,6 +81,22 @@ int set_progress(const char* payload, size_t size) {
 
 }  // namespace
 
+int control_apply(int dcmd, const char* payload, size_t size) {
+    switch (dcmd) {
+        case DCMD_TERM_SET_STATUS: return set_status(payload, size);
+        case DCMD_TERM_SET_CLOCK: return set_clock(payload, size);
+        case DCMD_TERM_ADD_BAR: return add_bar(payload, size);
+        case DCMD_TERM_SET_PROGRESS: return set_progress(payload, size);
+        default: return ENOSYS;
+    }
+}
+
+void add_written_text(char* text, size_t received) {
+    text[received] = '\0';  // the text ends at its first NUL or after the bytes sent
+    add_text(text);
+    discard_hidden_items(visible_rows());
+}
+
 int io_write(resmgr_context_t* ctp, io_write_t* msg, RESMGR_OCB_T* ocb) {
     int status = iofunc_write_verify(ctp, msg, ocb, nullptr);
     if (status != EOK) return status;
@@ -91,9 +107,7 @@ int io_write(resmgr_context_t* ctp, io_write_t* msg, RESMGR_OCB_T* ocb) {
     auto* text = static_cast<char*>(malloc(nbytes + 1));
     if (text == nullptr) return ENOMEM;
     ssize_t got = resmgr_msgread(ctp, text, nbytes, sizeof msg->i);
-    text[got > 0 ? got : 0] = '\0';  // the text ends at its first NUL or after the bytes sent
-    add_text(text);
-    discard_hidden_lines(visible_rows());
+    add_written_text(text, got > 0 ? static_cast<size_t>(got) : 0);
     free(text);
     if (nbytes > 0) ocb->attr->flags |= IOFUNC_ATTR_MTIME | IOFUNC_ATTR_CTIME;
     return EOK;
@@ -102,15 +116,7 @@ int io_write(resmgr_context_t* ctp, io_write_t* msg, RESMGR_OCB_T* ocb) {
 int io_devctl(resmgr_context_t* ctp, io_devctl_t* msg, RESMGR_OCB_T* ocb) {
     int status = iofunc_devctl_default(ctp, msg, ocb);
     if (status != _RESMGR_DEFAULT) return status;
-    const char* payload = static_cast<const char*>(_DEVCTL_DATA(msg->i));
-    size_t size = payload_size(ctp, msg);
-    switch (msg->i.dcmd) {
-        case DCMD_TERM_SET_STATUS: status = set_status(payload, size); break;
-        case DCMD_TERM_SET_CLOCK: status = set_clock(payload, size); break;
-        case DCMD_TERM_ADD_BAR: status = add_bar(payload, size); break;
-        case DCMD_TERM_SET_PROGRESS: status = set_progress(payload, size); break;
-        default: return ENOSYS;
-    }
+    status = control_apply(msg->i.dcmd, static_cast<const char*>(_DEVCTL_DATA(msg->i)), payload_size(ctp, msg));
     if (status != EOK) return status;
     memset(&msg->o, 0, sizeof msg->o);
     return _RESMGR_PTR(ctp, &msg->o, sizeof msg->o);

@@ -44,17 +44,24 @@ int count_items() {
     return count;
 }
 
-void discard_hidden_lines(int visible_rows) {
+void discard_hidden_items(int visible_rows) {
     int hidden = count_items() - (visible_rows > 0 ? visible_rows : 0);
+    int hidden_bars = 0;
+    int walked = 0;
+    for (const ScreenItem* item = g_state.items; item != nullptr && walked < hidden; item = item->next, ++walked) {
+        if (item->ref) ++hidden_bars;
+    }
+    int bars_to_drop = hidden_bars - kKeptHiddenBars;
     ScreenItem** link = &g_state.items;
     ScreenItem* previous = nullptr;
     while (hidden-- > 0 && *link != nullptr) {
         ScreenItem* item = *link;
-        if (item->ref) {
+        if (item->ref && bars_to_drop <= 0) {
             previous = item;
             link = &item->next;
             continue;
         }
+        if (item->ref) --bars_to_drop;
         *link = item->next;
         if (g_state.last == item) g_state.last = previous;
         delete item;

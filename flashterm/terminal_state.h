@@ -30,6 +30,11 @@ void append_bar(const std::string& ref, const std::string& name, int progress);
 ScreenItem* find_bar(const char* ref);
 int count_items();
 
-// Frees text lines that can never be shown again: everything older than the newest
-// visible_rows items. Bars stay, so their names keep identifying them.
-void discard_hidden_lines(int visible_rows);
+// Hidden bars kept beyond the visible rows: enough for any flashing session, and a bound for a
+// client that creates bar after bar.
+constexpr int kKeptHiddenBars = 256;
+
+// Frees items that can never be shown again, among those older than the newest visible_rows:
+// every text line, and the bars beyond the newest kKeptHiddenBars of them. The kept bars go on
+// answering to their names.
+void discard_hidden_items(int visible_rows);

@@ -122,6 +122,33 @@ TEST_F(TerminalLayout, AByteWiderThanTheLineStillAdvancesTheSplit) {
     EXPECT_EQ(lines(), (std::vector<std::string>{"M", "W", "a", "b"}));
 }
 
+// A client that keeps creating bars must not grow the terminal without bound: of the items
+// scrolled off, text lines go and only the newest kKeptHiddenBars bars stay findable.
+TEST_F(TerminalLayout, HiddenItemsGoExceptTheNewestHiddenBars) {
+    constexpr int kRows = 5;
+    constexpr int kBars = kKeptHiddenBars + 100;
+    for (int i = 0; i < kBars; ++i) {
+        append_bar("bar" + std::to_string(i), "name", i);
+        append_text_line("line" + std::to_string(i));
+    }
+    discard_hidden_items(kRows);
+
+    int bars = 0;
+    int text_lines = 0;
+    const ScreenItem* last = nullptr;
+    for (const ScreenItem* item = g_state.items; item != nullptr; item = item->next) {
+        (item->ref ? bars : text_lines) += 1;
+        last = item;
+    }
+    EXPECT_EQ(g_state.last, last);
+    EXPECT_EQ(text_lines, 3);  // the text lines among the newest five items
+    EXPECT_EQ(bars, kKeptHiddenBars + 2);
+    int oldest_kept = kBars - 2 - kKeptHiddenBars;
+    EXPECT_EQ(find_bar(("bar" + std::to_string(oldest_kept - 1)).c_str()), nullptr);
+    ASSERT_NE(find_bar(("bar" + std::to_string(oldest_kept)).c_str()), nullptr);
+    EXPECT_EQ(find_bar(("bar" + std::to_string(oldest_kept)).c_str())->progress, oldest_kept);
+}
+
 TEST(TerminalTimeText, HoursAreNotWrapped) {
     struct Case {
         int seconds;

@@ -27,23 +27,12 @@ bool programCrcMatches(const uint8_t* region, uint32_t options) {
     return hu::crc32Bzip2(region + start, end - start) == hu::kCrc32Bzip2Residue;
 }
 
-// Null when the copy is valid, else the reason.
-const char* problemOf(const uint8_t* region) {
-    uint32_t options = field(region, kOptionsOffset);
-    if (!hasSignature(region)) return "invalid IPL header";
-    if ((options & kOptionHeaderCrc) && hu::crc32Bzip2(region, kHeaderEnd) != hu::kCrc32Bzip2Residue) {
-        return "IPL header CRC mismatch";
-    }
-    if ((options & kOptionProgramCrc) && !programCrcMatches(region, options)) return "IPL program CRC mismatch";
-    return nullptr;
-}
-
 void printRow(const uint8_t* area, int region, const char* label) {
     const uint8_t* copy = area + regionOffset(region);
     uint32_t hw_id = field(copy, kHwIdOffset);
     uint32_t options = field(copy, kOptionsOffset);
     printf("    %10s %8x %7X", label, regionOffset(region), field(copy, kVersionOffset));
-    const char* problem = problemOf(copy);
+    const char* problem = iplCopyProblem(copy);
     if (problem != nullptr) {
         printf("%9s %8x  BAD: %s\n", "", options, problem);
     } else if (hw_id != 0) {
@@ -54,6 +43,16 @@ void printRow(const uint8_t* area, int region, const char* label) {
 }
 
 }  // namespace
+
+const char* iplCopyProblem(const uint8_t* region) {
+    uint32_t options = field(region, kOptionsOffset);
+    if (!hasSignature(region)) return "invalid IPL header";
+    if ((options & kOptionHeaderCrc) && hu::crc32Bzip2(region, kHeaderEnd) != hu::kCrc32Bzip2Residue) {
+        return "IPL header CRC mismatch";
+    }
+    if ((options & kOptionProgramCrc) && !programCrcMatches(region, options)) return "IPL program CRC mismatch";
+    return nullptr;
+}
 
 void iplPrintTable(const uint8_t* area) {
     printf("\n    IPL:        address version    HW id  options  status\n"

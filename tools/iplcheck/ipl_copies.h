@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// Null when the copy in region (kRegionSize bytes) is valid, else the reason shown in the table.
+const char* iplCopyProblem(const uint8_t* region);
+
 void iplPrintTable(const uint8_t* area);
 
 // The primary's version if its signature is valid, else the secondary's, else the
