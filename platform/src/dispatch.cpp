@@ -24,6 +24,7 @@ using hu::dispatch::Received;
 namespace {
 
 constexpr unsigned kDefaultMsgMaxSize = 2048;
+constexpr size_t kReplyRoom = sizeof(resmgr_iomsgs_t) + sizeof(_io_devctl_reply) + 16;
 
 struct PulseBinding {
     int code;
@@ -103,7 +104,7 @@ Received receiveMessage(resmgr_context_t* ctp, Connection* conn) {
     if (length <= 0) return Received::Disconnect;
 
     // Handlers see at most msg_max_size bytes in place, the rest of the buffer zeroed.
-    size_t in_place = std::min(state->whole_message.size(), state->receive_buffer.size());
+    size_t in_place = std::min(state->whole_message.size(), state->receive_limit);
     std::memcpy(state->receive_buffer.data(), state->whole_message.data(), in_place);
     std::memset(state->receive_buffer.data() + in_place, 0, state->receive_buffer.size() - in_place);
     ctp->info.msglen = static_cast<int>(in_place);
@@ -226,7 +227,10 @@ dispatch_context_t* dispatch_context_alloc(dispatch_t* dpp) {
         return nullptr;
     }
     auto* state = new ContextState;
-    state->receive_buffer.assign(std::max<size_t>(msgMaxSize(dpp), sizeof(resmgr_iomsgs_t)), 0);
+    // A small msg_max_size must still leave room for the replies the default handlers build
+    // in place (a devctl reply header and its data).
+    state->receive_limit = msgMaxSize(dpp);
+    state->receive_buffer.assign(state->receive_limit + kReplyRoom, 0);
     auto* ctp = new resmgr_context_t{};
     ctp->dpp = dpp;
     ctp->internal = state;

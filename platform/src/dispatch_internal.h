@@ -33,7 +33,9 @@ struct ContextState {
     Received what = Received::Nothing;
     Connection* connection = nullptr;
     std::vector<char> whole_message;  // everything the client sent, for resmgr_msgread
-    std::vector<char> receive_buffer;  // msg_max_size bytes, what handlers see in place
+    std::vector<char> receive_buffer;  // what handlers see in place: msg_max_size bytes of the
+                                       // message, then room for the framework's own replies
+    size_t receive_limit = 0;          // msg_max_size
     int pulse_code = 0;
     int pulse_value = 0;
 };
