@@ -11,6 +11,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -142,7 +143,7 @@ int main(int argc, char** argv) {
     } else {
         g_shell_args.push_back("--noconnect");
     }
-    RatioReporter reporter({{"BM_ScriptedSession", "BM_EventPingPongFloor"}});
+    RatioReporter reporter(std::map<std::string, std::string>{{"BM_ScriptedSession", "BM_EventPingPongFloor"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     printf("peak resident cfgshell: %ld KiB\n", g_peak_kib);

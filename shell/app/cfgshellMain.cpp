@@ -3,6 +3,7 @@
 
 #include "CDorerShell.h"
 #include "cfgshellTables.h"
+#include "DorerServiceImports.h"
 #include "DorerShellLog.h"
 #include "qf/CQFComponent.h"
 #include "qf/QFApplication.h"
@@ -24,12 +25,9 @@ int main(int argc, char** argv) {
     QFCommandLineOptions::set(argc, argv);
     NDorerShellLog::setProgramName(argc > 0 ? argv[0] : "cfgshell");
 
-    const std::vector<SQFPIQImportEntry> imports = {
-        {"DorerSrv.DSYSOnOff", 0, 1, 1, nullptr, nullptr},
-        {"DorerPageProxy.DSYSDorerClientGet", 1, 1, 0, nullptr, nullptr},
-        {"DorerSrv.DSYSDorerClientStore", 2, 2, 0, nullptr, nullptr},
-        {"DorerSrv.DSYSDorerAdmin", 3, 2, 0, nullptr, nullptr},
-    };
+    // "DorerSrv.DSYSOnOff" 0 1.1, "DorerPageProxy.DSYSDorerClientGet" 1 1.0,
+    // "DorerSrv.DSYSDorerClientStore" 2 2.0, "DorerSrv.DSYSDorerAdmin" 3 2.0.
+    const std::vector<SQFPIQImportEntry> imports = dorerServiceImports();
     const std::vector<SQFServiceRegistryEntry> registry = {
         {"CfgShell.QFRootService", {0, 1}, 1, false, 1, 0},
         {"DorerSrv.DSYSOnOff", {2, 0}, 0, true, 1, 1},

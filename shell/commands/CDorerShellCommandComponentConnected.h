@@ -1,13 +1,11 @@
-// connect: connects to the settings service.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records nothing.
+// connect: creates the Admin and OnOff proxies that are not connected and waits until both
+// services are connected and the operating state is known. With both connected already it has
+// nothing to wait for and completes at once.
 #pragma once
-
-#include <cstdint>
 
 #include "CDorerShellCommand.h"
 
 class CDorerShellCommandComponentConnected : public CDorerShellCommand {
 public:
-    CDorerShellCommandComponentConnected() {}
     void start() override;
 };

@@ -1,27 +1,33 @@
 #include "CDorerShellCommandExit.h"
 
-#include <errno.h>
-#include <signal.h>
-#include <sys/wait.h>
-
+#include "CDSYSDorerAdminProxy.h"
+#include "CDSYSOnOffProxy.h"
+#include "CDorerShellCommandSysetsrv.h"
+#include "CDorerShellNotificationConsumer.h"
 #include "qf/QFApplication.h"
 #include "qf/QFTrace.h"
 
 namespace {
+
 const CQFTraceScopeDef kScope("sys_data_systemsettings_shell_CDorerShellCommandExit");
+
+template <class TProxy>
+void giveBack(TProxy*& proxy) {
+    if (!proxy) return;
+    proxy->freeProxyInstance(CDorerShellCommand::sConsumer->getConnectListener());
+    proxy = nullptr;
 }
+
+}  // namespace
 
 void CDorerShellCommandExit::start() {
     CQFTraceScope(kScope, "start").sendFormattedMessage("CDorerShellCommandExit::%s()", "start");
     {
         CDorerShellSharedDataLock lock;
+        giveBack(sOnOffProxy);
+        giveBack(sAdminProxy);
         sCurrentState = CQFString();
     }
-    if (sServerPid != -1) {
-        kill(sServerPid, SIGTERM);
-        while (waitpid(sServerPid, nullptr, 0) == -1 && errno == EINTR) {
-        }
-        sServerPid = -1;
-    }
+    CDorerShellCommandSysetsrv::stopServer();
     QFApplication::shutdown(getErrors().empty() ? 0 : 1);
 }

@@ -1,17 +1,20 @@
-// geta / dumpa: an adjust item.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETADJ".
+// geta / dumpa: adjust ranges found by full dotted name, pattern or id, described (geta) or
+// printed as seta lines (dumpa).
 #pragma once
 
 #include <cstdint>
 
-#include "CDorerShellCommand.h"
+#include "CDorerShellItemCommand.h"
 
-class CDorerShellCommandGetAdj : public CDorerShellCommand {
+class CDorerShellCommandGetAdj : public CDorerShellItemCommand {
 public:
     CDorerShellCommandGetAdj(const CQFString& name, uint32_t id, bool dump) : mName(name), mId(id), mDump(dump) {}
     void start() override;
 
 private:
+    CDorerShellResult read() const;
+    CQFString describe(const DorerDataNode& range) const;
+
     CQFString mName;
     uint32_t mId;
     bool mDump;

@@ -8,5 +8,6 @@ const CQFTraceScopeDef kScope("sys_data_systemsettings_shell_CDorerShellCommandG
 
 void CDorerShellCommandGetAdjList::start() {
     CQFTraceScope(kScope, "start").sendFormattedMessage("CDorerShellCommandGetAdjList::%s()", "start");
-    failUnavailable(ERRCLN_FAILED_GETADJLIST);
+    mResult = listNames(mPattern, kAdjustKinds, eShellAdjNotFound);
+    complete(ERRCLN_FAILED_GETADJLIST);
 }

@@ -1,14 +1,11 @@
-// adjlist: the adjust items matching a pattern.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETADJLIST".
+// adjlist: the full names of the adjust ranges matching a pattern ("*" when none is given).
 #pragma once
 
-#include <cstdint>
+#include "CDorerShellItemCommand.h"
 
-#include "CDorerShellCommand.h"
-
-class CDorerShellCommandGetAdjList : public CDorerShellCommand {
+class CDorerShellCommandGetAdjList : public CDorerShellItemCommand {
 public:
-    explicit CDorerShellCommandGetAdjList(const CQFString& pattern) : mPattern(pattern) {}
+    explicit CDorerShellCommandGetAdjList(const CQFString& pattern) : mPattern(pattern.isEmpty() ? "*" : pattern) {}
     void start() override;
 
 private:

@@ -1,18 +1,24 @@
-// getc / dumpc: a coding block or function.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETCB".
+// getc / dumpc: coding blocks and coding functions found as "group.function" (patterns), by a
+// function's bare name or by id, described (getc) or printed as setc lines (dumpc).
 #pragma once
 
 #include <cstdint>
 
-#include "CDorerShellCommand.h"
+#include "CDorerShellItemCommand.h"
 
-class CDorerShellCommandGetCb : public CDorerShellCommand {
+class CDorerShellCommandGetCb : public CDorerShellItemCommand {
 public:
-    CDorerShellCommandGetCb(const CQFString& name, uint32_t id, bool dump) : mName(name), mId(id), mDump(dump) {}
+    CDorerShellCommandGetCb(const CQFString& name, uint32_t id, bool dump);
     void start() override;
 
 private:
-    CQFString mName;
+    CDorerShellResult read() const;
+    DorerDataNodeList findCandidates() const;
+    CQFString describeBlock(const DorerDataNode& block) const;
+    CQFString describeFunction(const CQFString& blockName, const CQFString& address, const DorerDataNode& function) const;
+
+    CQFString mGroup;
+    CQFString mFunction;
     uint32_t mId;
     bool mDump;
 };

@@ -1,16 +1,18 @@
-// caflist: the coding data matching a filter.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETCBLIST".
+// caflist: coding blocks, their functions and the functions' named values, filtered by
+// "group.function.value" patterns.
 #pragma once
 
-#include <cstdint>
+#include "CDorerShellItemCommand.h"
 
-#include "CDorerShellCommand.h"
-
-class CDorerShellCommandGetCbList : public CDorerShellCommand {
+class CDorerShellCommandGetCbList : public CDorerShellItemCommand {
 public:
-    explicit CDorerShellCommandGetCbList(const CQFString& pattern) : mPattern(pattern) {}
+    explicit CDorerShellCommandGetCbList(const CQFString& filter);
     void start() override;
 
 private:
-    CQFString mPattern;
+    CDorerShellResult list() const;
+
+    CQFString mGroupFilter;
+    CQFString mFunctionFilter;
+    CQFString mValueFilter;
 };

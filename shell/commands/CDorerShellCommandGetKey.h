@@ -1,17 +1,20 @@
-// getk / dumpk: a custom key's value.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETKEY".
+// getk / dumpk: custom keys found by name, pattern or id, described (getk) or printed as the
+// setk line that sets the same value again (dumpk).
 #pragma once
 
 #include <cstdint>
 
-#include "CDorerShellCommand.h"
+#include "CDorerShellItemCommand.h"
 
-class CDorerShellCommandGetKey : public CDorerShellCommand {
+class CDorerShellCommandGetKey : public CDorerShellItemCommand {
 public:
     CDorerShellCommandGetKey(const CQFString& name, uint32_t id, bool dump) : mName(name), mId(id), mDump(dump) {}
     void start() override;
 
 private:
+    CDorerShellResult read() const;
+    CQFString describe(const DorerDataNode& key) const;
+
     CQFString mName;
     uint32_t mId;
     bool mDump;

@@ -8,5 +8,6 @@ const CQFTraceScopeDef kScope("sys_data_systemsettings_shell_CDorerShellCommandG
 
 void CDorerShellCommandGetKeyList::start() {
     CQFTraceScope(kScope, "start").sendFormattedMessage("CDorerShellCommandGetKeyList::%s()", "start");
-    failUnavailable(ERRCLN_FAILED_GETKEYLIST);
+    mResult = listNames(mPattern, DorerDataNode::Key, eShellKeyNotFound);
+    complete(ERRCLN_FAILED_GETKEYLIST);
 }

@@ -1,14 +1,11 @@
-// keylist: the custom keys matching a pattern.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETKEYLIST".
+// keylist: the names of the custom keys matching a pattern ("*" when none is given).
 #pragma once
 
-#include <cstdint>
+#include "CDorerShellItemCommand.h"
 
-#include "CDorerShellCommand.h"
-
-class CDorerShellCommandGetKeyList : public CDorerShellCommand {
+class CDorerShellCommandGetKeyList : public CDorerShellItemCommand {
 public:
-    explicit CDorerShellCommandGetKeyList(const CQFString& pattern) : mPattern(pattern) {}
+    explicit CDorerShellCommandGetKeyList(const CQFString& pattern) : mPattern(pattern.isEmpty() ? "*" : pattern) {}
     void start() override;
 
 private:

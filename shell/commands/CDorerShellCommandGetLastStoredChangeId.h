@@ -1,13 +1,11 @@
-// getlast: the last stored change id.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETLASTSTOREDCHANGEID".
+// getlast: the last stored change id the shell has heard of. It completes at once unless
+// marks are outstanding (after a setstate that waits for a stored change id).
 #pragma once
-
-#include <cstdint>
 
 #include "CDorerShellCommand.h"
 
 class CDorerShellCommandGetLastStoredChangeId : public CDorerShellCommand {
 public:
-    CDorerShellCommandGetLastStoredChangeId() {}
     void start() override;
+    void finish() override;
 };

@@ -8,5 +8,16 @@ const CQFTraceScopeDef kScope("sys_data_systemsettings_shell_CDorerShellCommandG
 
 void CDorerShellCommandGetState::start() {
     CQFTraceScope(kScope, "start").sendFormattedMessage("CDorerShellCommandGetState::%s()", "start");
-    failUnavailable(ERRCLN_FAILED_GETSTATE);
+    {
+        CDorerShellSharedDataLock lock;
+        if (sCurrentState.isEmpty()) {
+            mResult = CDorerShellResult(eShellProxyDisconnected, CQFString());
+        } else {
+            CQFString text("#STATE: %state%\n");
+            text.replaceAll("%state%", sCurrentState);
+            mResult = CDorerShellResult(eShellValid, text);
+        }
+    }
+    if (!mResult.isValid()) addError(ERRCLN_FAILED_GETSTATE);
+    reportCompletion(mResult.isValid());
 }

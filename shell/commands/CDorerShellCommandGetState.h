@@ -1,13 +1,9 @@
-// getstate: the settings service's operating state.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETSTATE".
+// getstate: the operating state of the settings service as the shell last heard it.
 #pragma once
-
-#include <cstdint>
 
 #include "CDorerShellCommand.h"
 
 class CDorerShellCommandGetState : public CDorerShellCommand {
 public:
-    CDorerShellCommandGetState() {}
     void start() override;
 };

@@ -1,12 +1,15 @@
 // lastres: reports the recorded error identifiers after a prefix ("OK" when there are none)
-// and empties the list. The server's action log is read first when the Admin proxy is
-// connected; this build has no Admin proxy yet, so the list is shown as an error line of
-// code 1 ("PROXY DISCONNECTED") whose text is the prefix and the list.
+// and empties the list. With a connected Admin proxy the server's action log is read first,
+// so that the server's own failures are in the list.
+//
+// Without the action log (no Admin connection: "PROXY DISCONNECTED"; the request not sent,
+// the service gone or no answer in time: "ADMINISTRATION REQUEST FAILED") the list is still
+// reported and emptied, on the error line of that code.
 #pragma once
 
-#include "CDorerShellCommand.h"
+#include "CDorerShellServiceCommand.h"
 
-class CDorerShellCommandLastResult : public CDorerShellCommand {
+class CDorerShellCommandLastResult : public CDorerShellServiceCommand {
 public:
     explicit CDorerShellCommandLastResult(const CQFString& prefix) : mPrefix(prefix) {}
     void prepare() override;
@@ -14,5 +17,7 @@ public:
     void finish() override;
 
 private:
+    void onAnswerMissing() override { mResult = CDorerShellResult(eShellAdminRequestFailed, CQFString()); }
+
     CQFString mPrefix;
 };

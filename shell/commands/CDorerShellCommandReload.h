@@ -1,13 +1,12 @@
-// reload: has the settings server reload its storage.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETRELOAD".
+// reload: has the settings server reload its stored settings and prints the outcome.
 #pragma once
 
-#include <cstdint>
+#include "CDorerShellAdminRequestCommand.h"
 
-#include "CDorerShellCommand.h"
-
-class CDorerShellCommandReload : public CDorerShellCommand {
+class CDorerShellCommandReload : public CDorerShellAdminRequestCommand {
 public:
-    CDorerShellCommandReload() {}
-    void start() override;
+    CDorerShellCommandReload();
+
+private:
+    CQFString answerText() const override;
 };

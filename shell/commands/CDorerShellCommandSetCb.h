@@ -1,18 +1,23 @@
-// setc: changes coding data in the pending-change cache.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_SETCB".
+// setc: records a coding block's bytes, or a coding function's value given as bytes or by the
+// name of one of its named values, in the pending-change cache.
 #pragma once
 
 #include <cstdint>
 
-#include "CDorerShellCommand.h"
+#include "CDorerShellItemCommand.h"
 
-class CDorerShellCommandSetCb : public CDorerShellCommand {
+class CDorerShellCommandSetCb : public CDorerShellItemCommand {
 public:
-    CDorerShellCommandSetCb(const CQFString& name, uint32_t id, const CQFString& value) : mName(name), mId(id), mValue(value) {}
+    CDorerShellCommandSetCb(const CQFString& name, uint32_t id, const CQFString& value);
     void start() override;
 
 private:
-    CQFString mName;
+    CDorerShellResult set() const;
+    uint32_t findTarget(DorerDataNodeRef& target) const;
+    bool findValue(const DorerDataNode& target, CQFBuffer& value) const;
+
+    CQFString mGroup;
+    CQFString mFunction;
     uint32_t mId;
     CQFString mValue;
 };

@@ -1,17 +1,18 @@
-// setk: changes a custom key in the pending-change cache.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_SETKEY".
+// setk: converts text to a custom key's value type and records it in the pending-change cache.
 #pragma once
 
 #include <cstdint>
 
-#include "CDorerShellCommand.h"
+#include "CDorerShellItemCommand.h"
 
-class CDorerShellCommandSetKey : public CDorerShellCommand {
+class CDorerShellCommandSetKey : public CDorerShellItemCommand {
 public:
     CDorerShellCommandSetKey(const CQFString& name, uint32_t id, const CQFString& value) : mName(name), mId(id), mValue(value) {}
     void start() override;
 
 private:
+    CDorerShellResult set() const;
+
     CQFString mName;
     uint32_t mId;
     CQFString mValue;

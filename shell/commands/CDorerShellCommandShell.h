@@ -1,8 +1,7 @@
-// sh: runs an operating-system command.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records nothing.
+// sh: runs an operating-system command through the system's command interpreter and waits
+// for it. Its output goes straight to standard output, never into an out file; its exit
+// status is not looked at.
 #pragma once
-
-#include <cstdint>
 
 #include "CDorerShellCommand.h"
 

@@ -1,13 +1,12 @@
-// storageinfo: the server's storage partitions.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETSTORAGEINFO".
+// storageinfo: the condition of each storage partition of the settings server.
 #pragma once
 
-#include <cstdint>
+#include "CDorerShellAdminRequestCommand.h"
 
-#include "CDorerShellCommand.h"
-
-class CDorerShellCommandStorageInfo : public CDorerShellCommand {
+class CDorerShellCommandStorageInfo : public CDorerShellAdminRequestCommand {
 public:
-    CDorerShellCommandStorageInfo() {}
-    void start() override;
+    CDorerShellCommandStorageInfo();
+
+private:
+    CQFString answerText() const override;
 };

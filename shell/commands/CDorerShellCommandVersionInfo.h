@@ -1,13 +1,12 @@
-// versioninfo: compiled and stored versions.
-// Not available in this build yet: start() fails with code 11 ("INVALID") and records "ERRCLN_FAILED_GETVERSIONINFO".
+// versioninfo: the data versions compiled into the settings server and those stored on the unit.
 #pragma once
 
-#include <cstdint>
+#include "CDorerShellAdminRequestCommand.h"
 
-#include "CDorerShellCommand.h"
-
-class CDorerShellCommandVersionInfo : public CDorerShellCommand {
+class CDorerShellCommandVersionInfo : public CDorerShellAdminRequestCommand {
 public:
-    CDorerShellCommandVersionInfo() {}
-    void start() override;
+    CDorerShellCommandVersionInfo();
+
+private:
+    CQFString answerText() const override;
 };

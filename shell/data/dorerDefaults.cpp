@@ -29,6 +29,10 @@ int dorerDefaults_getBuffer(uint32_t id, const uint8_t** data, uint16_t* length)
     return table() ? table()->getBuffer(id, data, length) : DORER_PAGE_NOT_FOUND;
 }
 
+uint32_t dorerDefaults_mapId(uint8_t expectedMajor, uint8_t storedMajor, uint32_t id) {
+    return table() ? table()->mapId(expectedMajor, storedMajor, id) : 0xFFFFFFFFu;
+}
+
 bool dorerDefaults_checkValue(uint32_t id, const uint8_t* data, uint32_t length) {
     return table() && table()->checkValue(id, data, length);
 }

@@ -1,7 +1,6 @@
-// The built-in defaults of the settings items. The six functions over item ids are reached
+// The built-in defaults of the settings items. The functions over item ids are reached
 // through one table, so that the generated catalogue (or a test's own) is plugged in by
-// dorerDefaults_install; without a table no id is known. The layout translation
-// dorerDefaults_mapId is called directly and is defined by the catalogue.
+// dorerDefaults_install; without a table no id is known.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +15,8 @@ struct DorerDefaultsFunctions {
     // 1 for an invalid id, else the page lookup code in the defaults image.
     int (*getBuffer)(uint32_t id, const uint8_t** data, uint16_t* length);
     bool (*checkValue)(uint32_t id, const uint8_t* data, uint32_t length);
+    // The id of the same item in the layout of storedMajor, 0xFFFFFFFF when it has none there.
+    uint32_t (*mapId)(uint8_t expectedMajor, uint8_t storedMajor, uint32_t id);
 };
 
 void dorerDefaults_install(const DorerDefaultsFunctions* functions);
@@ -28,7 +29,7 @@ int dorerDefaults_getBuffer(uint32_t id, const uint8_t** data, uint16_t* length)
 bool dorerDefaults_checkValue(uint32_t id, const uint8_t* data, uint32_t length);
 
 // The id of the same item in the layout of storedMajor, or 0xFFFFFFFF when it does not exist
-// there. Defined by the catalogue.
+// there (always without a table).
 uint32_t dorerDefaults_mapId(uint8_t expectedMajor, uint8_t storedMajor, uint32_t id);
 
 // The storing rule every catalogue applies, given the item's size: a coding block, adjust item

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CDorerShellResult.h"
+#include "DSYSDorerTypes.h"
 #include "EErrorId.h"
 #include "qf/CQFMutex.h"
 #include "qf/CQFString.h"
@@ -19,6 +20,9 @@
 
 class CDorerShellMarks;
 class CDorerShellNotificationConsumer;
+class CDSYSDorerAdminProxy;
+class CDSYSOnOffProxy;
+class CzoqDorerClientStore;
 
 class CDorerShellCommand : public CQFThreadSafeRefCounter {
 public:
@@ -28,6 +32,9 @@ public:
     virtual void start() = 0;
     virtual void finish() {}
     virtual CDorerShellResult getResult() const { return mResult; }
+    // Whether the result is written as a success: the ok of the completion report, unless the
+    // command learnt after it that its answer could not come (the service went away).
+    virtual bool confirmCompletion(bool reportedOk) const { return reportedOk; }
     // Adds the server-side identifiers of the action log not yet examined to the error list.
     // Without a connected Admin proxy there is nothing to examine.
     virtual void collectServerErrors();
@@ -53,20 +60,33 @@ public:
     static void addItemError(uint32_t itemId, int itemReason);
 
     // Service data shared by the commands and the notification consumer (read and written on
-    // the component thread, under the shared-data lock).
+    // the component thread, under the shared-data lock). A proxy pointer holds one instance
+    // reference (given back with freeProxyInstance and the consumer's connect listener).
+    static CDSYSDorerAdminProxy* sAdminProxy;
+    static CDSYSOnOffProxy* sOnOffProxy;
     static CDorerShellNotificationConsumer* sConsumer;
+    // Created with the first command object, deleted by releaseClientStore.
+    static CzoqDorerClientStore* sClientStore;
     static CQFString sCurrentState;
+    static int32_t sStoreCookie;
+    static int32_t sPendingChangeId;
+    static int32_t sLastStoredChangeId;
+    static int32_t sReloadResult;
+    static std::vector<SStorageInfo> sStorageInfo;
+    static std::vector<SActionLogEntry> sActionLog;
+    static SDorerVersions sCompiledVersion;
+    static std::vector<SStoredVersion> sStoredVersions;
     static pid_t sServerPid;         // a settings server this shell started, or -1
     static int32_t sLastSeenAction;  // greatest action-log sequence number examined
 
+    // Deletes the shared client store (the interpreter, on the component thread, at its end).
+    static void releaseClientStore();
+
 protected:
-    CDorerShellCommand() = default;
+    // Creates the shared client store once and attaches it to the notification consumer.
+    CDorerShellCommand();
     // The completion contract: hands ok to the notification consumer's triggerAction.
     void reportCompletion(bool ok);
-    // Ends start() of a command whose work is not available in this build: code 11
-    // ("INVALID") with empty text, the command's identifier recorded (OK records nothing),
-    // completion reported as failed.
-    void failUnavailable(EErrorId id);
 
     CDorerShellResult mResult;
 };

@@ -43,6 +43,7 @@ private:
     bool mHelp;
     bool mExitOnError;
     bool mPendingStoreCheck = false;
+    bool mCommandRunning = false;  // the front command has started and not yet completed
     std::deque<TDorerShellCommandRef> mCommands;
     std::unique_ptr<CQFJobExecutor> mWorker;
     int mLastJobId = 0;

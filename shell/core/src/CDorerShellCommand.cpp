@@ -5,10 +5,23 @@
 
 #include "CDorerShellMarks.h"
 #include "CDorerShellNotificationConsumer.h"
+#include "CDSYSDorerAdminProxy.h"
+#include "CzoqDorerClientStore.h"
 #include "qf/QFAssert.h"
 
+CDSYSDorerAdminProxy* CDorerShellCommand::sAdminProxy = nullptr;
+CDSYSOnOffProxy* CDorerShellCommand::sOnOffProxy = nullptr;
 CDorerShellNotificationConsumer* CDorerShellCommand::sConsumer = nullptr;
+CzoqDorerClientStore* CDorerShellCommand::sClientStore = nullptr;
 CQFString CDorerShellCommand::sCurrentState;
+int32_t CDorerShellCommand::sStoreCookie = 0;
+int32_t CDorerShellCommand::sPendingChangeId = -1;
+int32_t CDorerShellCommand::sLastStoredChangeId = -1;
+int32_t CDorerShellCommand::sReloadResult = 0;
+std::vector<SStorageInfo> CDorerShellCommand::sStorageInfo;
+std::vector<SActionLogEntry> CDorerShellCommand::sActionLog;
+SDorerVersions CDorerShellCommand::sCompiledVersion;
+std::vector<SStoredVersion> CDorerShellCommand::sStoredVersions;
 pid_t CDorerShellCommand::sServerPid = -1;
 int32_t CDorerShellCommand::sLastSeenAction = -1;
 
@@ -32,7 +45,30 @@ EErrorId actionError(EErrorId storeId, int action, int line) {
 
 }  // namespace
 
-void CDorerShellCommand::collectServerErrors() {}
+CDorerShellCommand::CDorerShellCommand() {
+    if (sClientStore) return;
+    sClientStore = new CzoqDorerClientStore;
+    if (sConsumer) sClientStore->addListener(sConsumer->getStoreListener());
+}
+
+void CDorerShellCommand::releaseClientStore() {
+    delete sClientStore;
+    sClientStore = nullptr;
+}
+
+void CDorerShellCommand::collectServerErrors() {
+    CDorerShellSharedDataLock lock;
+    if (!sAdminProxy || !sAdminProxy->isConnected()) return;
+    for (const SActionLogEntry& entry : sActionLog) {
+        const int32_t sequenceNumber = static_cast<int32_t>(entry.mSequenceNumber);
+        if (sequenceNumber <= sLastSeenAction) continue;
+        // In the order of the entry: its I/O or IPC failure, its items, its overall failure.
+        addActionResultErrors(entry.mAction, entry.mIoResult, true);
+        for (const SItemError& error : entry.mItemErrors) addItemError(error.mItemId, static_cast<int>(error.mReason));
+        if (!entry.mSuccess) addActionResultErrors(entry.mAction, 0, false);
+        sLastSeenAction = sequenceNumber;
+    }
+}
 
 void CDorerShellCommand::addError(EErrorId id) {
     std::lock_guard<std::mutex> lock(gErrorMutex);
@@ -104,8 +140,3 @@ void CDorerShellCommand::reportCompletion(bool ok) {
     if (sConsumer) sConsumer->triggerAction(ok);
 }
 
-void CDorerShellCommand::failUnavailable(EErrorId id) {
-    mResult = CDorerShellResult(eShellInvalid, CQFString());
-    if (id != OK) addError(id);
-    reportCompletion(false);
-}

@@ -38,6 +38,7 @@ CDorerShellMain::~CDorerShellMain() {
     mWorker.reset();
     mCommands.clear();
     mOutFile.close();
+    CDorerShellCommand::releaseClientStore();
     CDorerShellCommand::sConsumer = nullptr;
     CDorerShellCommand::setMarks(nullptr);
 }
@@ -62,6 +63,7 @@ void CDorerShellMain::processNextCommand() {
         // The reference keeps the command alive while it runs, also when it reports
         // completion from inside start() and leaves the queue.
         TDorerShellCommandRef command = mCommands.front();
+        mCommandRunning = true;
         command->prepare();
         command->start();
         return;
@@ -72,10 +74,14 @@ void CDorerShellMain::processNextCommand() {
 }
 
 void CDorerShellMain::commandFinished(bool ok) {
-    if (mCommands.empty()) return;
+    // A late report (an answer after its command gave up, a disconnection) while the result of
+    // the last command is being written must not finish the next one before it has started.
+    if (mCommands.empty() || !mCommandRunning) return;
+    mCommandRunning = false;
     TDorerShellCommandRef command = mCommands.front();
     command->finish();
     const CDorerShellResult result = command->getResult();
+    ok = command->confirmCompletion(ok);
     mLastJobId = worker().execute(new CDorerShellWriteJob(result, ok, mOutFile), kJobPriority);
     mCommands.pop_front();
 }

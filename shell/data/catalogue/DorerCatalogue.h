@@ -22,6 +22,7 @@ extern const uint16_t kDorerCatalogueVersions[4];
 // The item's size in bytes (a coding block's data size), 0 for an id the catalogue lacks.
 uint32_t DorerCatalogue_getSize(uint32_t id);
 bool DorerCatalogue_isMirrorKey(uint32_t id);
+uint32_t DorerCatalogue_mapId(uint8_t expectedMajor, uint8_t storedMajor, uint32_t id);
 
 // The dorerDefaults functions of this catalogue, and their installation as the process's table.
 const DorerDefaultsFunctions& DorerCatalogue_functions();

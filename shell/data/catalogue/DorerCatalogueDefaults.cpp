@@ -22,6 +22,7 @@ bool checkValue(uint32_t id, const uint8_t* data, uint32_t length) {
 
 const DorerDefaultsFunctions kFunctions = {
     getVersion, DorerCatalogue_isMirrorKey, isValidId, DorerCatalogue_getSize, getBuffer, checkValue,
+    DorerCatalogue_mapId,
 };
 
 }  // namespace

@@ -70,17 +70,8 @@ bool checkValue(uint32_t id, const uint8_t* data, uint32_t length) {
     return dorerDefaults_valueFits(id, data, length, getSize(id));
 }
 
-const DorerDefaultsFunctions kFunctions = {getVersion, isMirrorKey, isValidId, getSize, getBuffer, checkValue};
-
-}  // namespace
-
-void install() { dorerDefaults_install(&kFunctions); }
-
-}  // namespace test_defaults
-
 // Majors 4 and 6 are known to this catalogue.
-uint32_t dorerDefaults_mapId(uint8_t expectedMajor, uint8_t storedMajor, uint32_t id) {
-    using namespace test_defaults;
+uint32_t mapId(uint8_t expectedMajor, uint8_t storedMajor, uint32_t id) {
     auto known = [](uint8_t major) { return major == 4 || major == 6; };
     if (!known(expectedMajor) || !known(storedMajor)) return kDorerInvalidItemId;
     if (expectedMajor == storedMajor) return id;
@@ -90,3 +81,12 @@ uint32_t dorerDefaults_mapId(uint8_t expectedMajor, uint8_t storedMajor, uint32_
     }
     return id;
 }
+
+const DorerDefaultsFunctions kFunctions = {getVersion, isMirrorKey, isValidId, getSize, getBuffer, checkValue, mapId};
+
+}  // namespace
+
+void install() { dorerDefaults_install(&kFunctions); }
+
+}  // namespace test_defaults
+

@@ -91,7 +91,7 @@ void writeLayouts(CSourceFile& out, const SCatalogue& catalogue) {
     out.blank();
     out.line("}  // namespace");
     out.blank();
-    out.line("uint32_t dorerDefaults_mapId(uint8_t expectedMajor, uint8_t storedMajor, uint32_t id) {");
+    out.line("uint32_t DorerCatalogue_mapId(uint8_t expectedMajor, uint8_t storedMajor, uint32_t id) {");
     out.line("    switch (expectedMajor << 8 | storedMajor) {");
     for (uint32_t major : knownMajors(catalogue)) {
         out.line("    case 0x%02X%02X:", major, major);

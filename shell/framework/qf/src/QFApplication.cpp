@@ -91,6 +91,7 @@ struct Frame {
 };
 std::mutex gFrameMutex;
 Frame* gFrame = nullptr;
+const SQFMiddleware* gMiddleware = nullptr;  // set during static initialisation
 
 // Starts thread while the component that registers its name is current, so that its
 // parameter lookup resolves in that component.
@@ -285,6 +286,8 @@ int startupOSError(const char* message, int errorSoFar) {
     return errorSoFar != 0 ? errorSoFar : -3;
 }
 
+void installMiddleware(const SQFMiddleware* middleware) { gMiddleware = middleware; }
+
 int32_t getAPSPartitionId(const char* /*partitionName*/) { return 0; }
 
 void setExecutionPointCallback(std::function<void(int)> callback) {
@@ -303,7 +306,6 @@ int execPIQSingleProcess(const SQFSystemConfig& system, const SQFApplicationConf
                          const std::vector<SQFServiceRegistryEntry>& registry,
                          const std::vector<SQFPIQImportEntry>& imports) {
     using namespace QFApplication;
-    (void)imports;  // the middleware resolves them when it connects
     int error = 0;
     // A step fails when its call failed or the test aid names its message.
     auto failed = [](bool ok, const char* message) { return !ok || forcedFailure(message); };
@@ -416,6 +418,7 @@ int execPIQSingleProcess(const SQFSystemConfig& system, const SQFApplicationConf
             auto frame = std::make_unique<Frame>();
             frame->registry = registry;
             frame->rootAddress = app.mRootAddress;
+            if (gMiddleware) gMiddleware->mConfigure(imports, registry);
 
             // 9.
             bool traceThread = false;
@@ -448,6 +451,7 @@ int execPIQSingleProcess(const SQFSystemConfig& system, const SQFApplicationConf
                 CQFThread receiver(receiverName), tcpReceiver(tcpReceiverName);
                 startOwned(receiver, [&] {
                     receiverGate.waitUnlocked();
+                    if (gMiddleware) gMiddleware->mServe();
                     receiverGate.waitStopping();
                 });
                 startOwned(tcpReceiver, [&] {
@@ -455,6 +459,7 @@ int execPIQSingleProcess(const SQFSystemConfig& system, const SQFApplicationConf
                     tcpReceiverGate.waitStopping();
                 });
                 senderGate.waitStopping();
+                if (gMiddleware) gMiddleware->mStop();
                 // The receivers end with the sender, in this order.
                 tcpReceiverGate.set(tcpReceiverGate.stopping);
                 tcpReceiver.join();

@@ -8,7 +8,7 @@
 // Every other argument after the program name is a boot parameter, in order.
 // SIGTERM asks the root component to terminate (requestTerminate with reason 15).
 // The service middleware threads ("PIQSend", "PIQReceive", "PIQTCPReceive") run and wait;
-// they carry no traffic until a middleware is attached to them.
+// "PIQReceive" serves the installed middleware (installMiddleware).
 #pragma once
 
 #include <cstdint>
@@ -59,9 +59,14 @@ struct SQFServiceRegistryEntry {
     uint16_t mVersionMinor;
 };
 
-// Factory and serializer slots of an import: filled by the interfaces' event classes.
-using FQFResponseEventFactory = void* (*)();
-using FQFRequestEventSerializer = void* (*)();
+// Factory and serializer slots of an import: filled by the interfaces' event classes (the
+// types belong to the middleware, piq/CQFServiceEvent.h).
+class CQFPIQIStream;
+class CQFPIQOStream;
+class CQFServiceResponseEvent;
+class CQFServiceRequestEvent;
+using FQFResponseEventFactory = CQFServiceResponseEvent* (*)(CQFPIQIStream& in);
+using FQFRequestEventSerializer = void (*)(CQFPIQOStream& out, CQFServiceRequestEvent& event);
 
 struct SQFPIQImportEntry {
     const char* mServiceName;
@@ -101,6 +106,16 @@ struct SQFApplicationConfig {
 int execPIQSingleProcess(const SQFSystemConfig& system, const SQFApplicationConfig& application,
                          const std::vector<SQFServiceRegistryEntry>& registry,
                          const std::vector<SQFPIQImportEntry>& imports);
+
+// The service middleware the frame runs: configured with the imports and the registry,
+// served on the "PIQReceive" thread once start-up has succeeded, stopped at shutdown. The
+// middleware library installs itself (piq); without one the PIQ threads only wait.
+struct SQFMiddleware {
+    void (*mConfigure)(const std::vector<SQFPIQImportEntry>& imports,
+                       const std::vector<SQFServiceRegistryEntry>& registry);
+    void (*mServe)();
+    void (*mStop)();
+};
 
 // The thread configurator the frame installs: one slot per thread index, filled from the
 // process's thread parameter records on first lookup. Threads start from several threads, so
@@ -143,6 +158,8 @@ void requestRestart();
 // appended to the message).
 int startupError(const char* message, int errorSoFar);
 int startupOSError(const char* message, int errorSoFar);
+
+void installMiddleware(const SQFMiddleware* middleware);
 
 // The adaptive-partitioning partition id of a name: the host has one partition, id 0.
 int32_t getAPSPartitionId(const char* partitionName);

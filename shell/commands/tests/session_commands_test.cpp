@@ -1,0 +1,286 @@
+// Whole cfgshell sessions against the settings server stand-in sysetsrvora: storing, the
+// operating state, the server administration commands, starting and stopping the server, and
+// the faults where an answer cannot come. Output compared byte for byte.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "hu_testing.h"
+#include "pagewriter/page_writer.h"
+
+namespace {
+
+using hu::testing::Process;
+using hu::testing::TempRoot;
+
+const std::string kPrompt = "\nsyset:>";
+const std::string kBanner = "#HW: zoq\n";
+const std::string kSeparator = "#-------------------------------------------------------------------------------\n";
+const std::string kNotInFullyOperable = "Store will be execute only in 'FullyOperable' state.\n";
+const std::string kDisconnected = "#ERROR:PROXY DISCONNECTED \n";
+
+std::string connected(const std::string& state) { return "#CONNECTED\n#STATE: " + state + "\n"; }
+std::string stored(const std::string& pending, const std::string& last) {
+    return "#PENDING CHANGE_ID=" + pending + "\n#LAST STORED CHANGE_ID=" + last + "\n";
+}
+std::string energyMode(const std::string& modifier, const std::string& value) {
+    return " NAME: EnergyMode\n TYPE: UInt8\n   ID: 0xf0004103\nMODIF: " + modifier + "\n SIZE: 0x01\nVALUE: " + value +
+           "\n";
+}
+std::string partition(const std::string& storage, const std::string& status, const std::string& index,
+                      const std::string& counter, const std::string& dataPos) {
+    return "STORAGE: " + storage + "\n STATUS: EPartitionCondition_e" + status + "\n  INDEX: " + index +
+           "\nCOUNTER: " + counter + "\nDATAPOS: " + dataPos + "\n" + kSeparator;
+}
+
+// One command line and everything the shell prints for it before the next prompt.
+struct Step {
+    std::string line;
+    std::string output;
+};
+using Session = std::vector<Step>;
+
+std::string inputOf(const Session& session) {
+    std::string input;
+    for (const Step& step : session) input += step.line + "\n";
+    return input + "exit\n";
+}
+
+// What the shell prints for the session after the output of its start-up queue.
+std::string expectedOf(const std::string& startup, const Session& session) {
+    std::string expected = kBanner + startup + kPrompt;
+    for (const Step& step : session) expected += step.output + kPrompt;
+    return expected;
+}
+
+// A private root, page names of this test alone, and the stand-in on PATH.
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest() {
+        static std::atomic<int> sCount{0};
+        mPage = "/hu_session_test_" + std::to_string(getpid()) + "_" + std::to_string(sCount++);
+        const std::string bin = hu::testing::binPath("sysetsrvora");
+        const char* path = std::getenv("PATH");
+        mOptions.env = {{"DORER_PAGE", mPage},
+                        {"DORER_PAGELOCK", mPage + "-lock"},
+                        {"PATH", bin.substr(0, bin.rfind('/')) + ":" + (path ? path : "/usr/bin:/bin")}};
+    }
+    ~SessionTest() override {
+        mServer.reset();
+        hu::pagewriter::PageWriter::remove(mPage, mPage + "-lock");
+    }
+
+    void startServer(const std::vector<std::string>& switches) {
+        std::vector<std::string> argv = {hu::testing::binPath("sysetsrvora")};
+        argv.insert(argv.end(), switches.begin(), switches.end());
+        mServer.reset(new Process(argv, mOptions));
+        ASSERT_TRUE(hu::testing::waitUntil([this] { return mServer->err().find("serving") != std::string::npos; }));
+    }
+    // Timers of the shell run at that fraction of their time.
+    void scaleTime(const std::string& factor) { mOptions.env["QF_TIME_SCALE"] = factor; }
+
+    hu::testing::RunResult shell(const std::vector<std::string>& args, const std::string& input) {
+        std::vector<std::string> argv = {hu::testing::binPath("cfgshell")};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return hu::testing::run(argv, input, mOptions);
+    }
+    void expectSession(const std::vector<std::string>& args, const std::string& startup, const Session& session,
+                       int exitCode = 0) {
+        const hu::testing::RunResult result = shell(args, inputOf(session));
+        EXPECT_EQ(expectedOf(startup, session), result.out);
+        EXPECT_EQ(exitCode, result.exit_code);
+    }
+
+    TempRoot mRoot;
+    std::string mPage;
+    Process::Options mOptions;
+    std::unique_ptr<Process> mServer;
+};
+
+TEST_F(SessionTest, StoreOutsideFullyOperableIsStoredWithTheSwitch) {
+    startServer({"--state=ReadOnly"});
+    expectSession({}, connected("ReadOnly"),
+                  {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+                   {"store", "#PENDING CHANGE_ID=0x01\n" + kNotInFullyOperable},
+                   {"getlast", "#LAST STORED CHANGE_ID=INVALID\n"},
+                   {"setstate FullyOperable",
+                    "#TRANSITION: 'ReadOnly'->'FullyOperable'\n#STATE: FullyOperable\n#LAST STORED CHANGE_ID=0x01\n"},
+                   {"setk EnergyMode=7", "#SET RESULT: Non-defaults returned\n"},
+                   {"store", stored("0x02", "0x02")},
+                   {"store", stored("0x03", "0x03")},
+                   {"getk EnergyMode", energyMode("Non-defaults returned", "0x07")},
+                   {"check EnergyMode=0x07", "#CHECK RESULT: Success\n"},
+                   {"lastres", "OK"}});
+}
+
+TEST_F(SessionTest, AdministrationCommands) {
+    startServer({});
+    expectSession({}, connected("FullyOperable"),
+                  {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+                   {"store", stored("0x01", "0x01")},
+                   {"reload", "#RELOAD RESULT: SUCCESS\n"},
+                   {"versioninfo",
+                    "Compiled version:\n  QFSD: 0x04\nADJUST: 0x02\n    CB: 0x60c\nStored versions:\n     ID: 0x01\n"
+                    "VERSION: 0x04\n"},
+                   {"storageinfo", partition("Flash", "Available", "0x00", "0x01", "0x07") +
+                                       partition("Eeprom", "Available", "0x01", "0x00", "0x00") +
+                                       partition("Adjust", "Available", "0x02", "0x00", "0x00") +
+                                       partition("Early", "Available", "0x03", "0x00", "0x00")},
+                   {"lastres", "OK"}});
+}
+
+TEST_F(SessionTest, ServerSideFailures) {
+    startServer({"--fail-reload", "--io-failure"});
+    expectSession({}, connected("FullyOperable"),
+                  {{"reload", "#RELOAD RESULT: FAILURE\n"},
+                   {"lastres", "ERRSRV_IOFAILED_RELOAD,ERRSRV_FAILED_RELOAD"},
+                   {"lastres", "OK"},
+                   {"storageinfo", partition("Flash", "InAccessible", "0x00", "0x00", "0x00") +
+                                       partition("Eeprom", "InAccessible", "0x01", "0x00", "0x00") +
+                                       partition("Adjust", "InAccessible", "0x02", "0x00", "0x00") +
+                                       partition("Early", "InAccessible", "0x03", "0x00", "0x00")}});
+}
+
+// Every service command without a connection fails at once and records its identifier.
+TEST_F(SessionTest, WithoutConnection) {
+    expectSession({"--noconnect"}, "",
+                  {{"store", kDisconnected},
+                   {"getlast", kDisconnected},
+                   // The store outside "FullyOperable" makes the switch wait for a stored
+                   // change id and print it; without a connection none of the three waits.
+                   {"setstate FullyOperable", kDisconnected + kDisconnected + kDisconnected},
+                   {"reload", kDisconnected},
+                   {"versioninfo", kDisconnected},
+                   {"storageinfo", kDisconnected},
+                   {"lastres #",
+                    "#ERROR:PROXY DISCONNECTED #ERRCLN_FAILED_STORE,ERRCLN_FAILED_GETLASTSTOREDCHANGEID,"
+                    "ERRCLN_FAILED_SETSTATE,ERRCLN_FAILED_GETSTATE,ERRCLN_FAILED_GETRELOAD,ERRCLN_FAILED_GETVERSIONINFO,"
+                    "ERRCLN_FAILED_GETSTORAGEINFO\n"},
+                   {"sysetsrv stop", "#ERROR:INVALID \n"},
+                   {"sysetsrv go", "#ERROR:SYNTAX ERROR \n"},
+                   {"sysetsrv START", "#ERROR:SYNTAX ERROR \n"},
+                   {"check FlashModeActive=false", "#CHECK RESULT: Success\n"},
+                   {"check FlashModeActive=true",
+                    "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<true> | receive<false>\n\n"},
+                   {"check EnergyMode=0", "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<0> | receive<0x00>\n\n"},
+                   {"check AMPLIFIER_VARIANT=INTERNAL", "#CHECK RESULT: Success\n"},
+                   {"check AMPLIFIER_VARIANT=0x00", "#CHECK RESULT: Success\n"},
+                   {"check AMPLIFIER_VARIANT=EXTERNAL",
+                    "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<0x01> | receive<0x00>\n\n"},
+                   {"check AMPLIFIER_VARIANT=NOPE",
+                    "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<NOPE> | receive<0x00>\n\n"},
+                   {"check AMPLIFIER_VARIANT=00",
+                    "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<00> | receive<0x00>\n\n"},
+                   {"check EnergyMode", "#ERROR:SYNTAX ERROR \n"},
+                   {"check NoSuchItem=1", "#ERROR:KEY NOT FOUND \n"},
+                   {"check *=1", "#ERROR:KEY NOT FOUND \n"},
+                   {"sh echo from the shell", "from the shell\n"}},
+                  1);
+}
+
+// A store the server refuses, or never answers, leaves its changes pending: the store after
+// the server's restart sends them, and a fresh server reads them back from its storage.
+TEST_F(SessionTest, ChangesOfAFailedStoreAreSentByTheNextStore) {
+    // Short enough for the unanswered store's time limit, long enough for every stored change
+    // id to arrive before the shell stops waiting for it.
+    scaleTime("0.2");
+    struct SFault {
+        std::string mSwitch;
+        std::string mStoreOutput;
+        std::string mNextChangeId;  // a server that does not answer still stores
+    };
+    const std::vector<SFault> faults = {
+        {"--refuse-store", stored("INVALID", "INVALID"), "0x01"},
+        {"--no-answer=store", "#ERROR:INVALID #STORE NOT ANSWERED\n\n", "0x02"},
+    };
+    for (const SFault& fault : faults) {
+        SCOPED_TRACE(fault.mSwitch);
+        TempRoot root;
+        expectSession({"--noconnect"}, "",
+                      {{"sysetsrv start=" + fault.mSwitch, "#SERVER STARTED\n"},
+                       {"sysetsrv start", "#ERROR:INVALID \n"},
+                       {"connect", connected("FullyOperable")},
+                       {"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+                       {"store", fault.mStoreOutput},
+                       {"sysetsrv restart", "#SERVER STARTED\n"},
+                       {"connect", connected("FullyOperable")},
+                       // A round trip, so that the stored change id the server sends to a
+                       // reconnected shell is in before the store waits for its own.
+                       {"reload", "#RELOAD RESULT: SUCCESS\n"},
+                       {"store", stored(fault.mNextChangeId, fault.mNextChangeId)},
+                       {"sysetsrv stop", "#SERVER UNLOAD\n"},
+                       {"sysetsrv restart", "#SERVER STARTED\n"},
+                       {"connect", connected("FullyOperable")},
+                       {"getk EnergyMode", energyMode("Non-defaults returned", "0x05")}},
+                      1);
+        startServer({});
+        expectSession({}, connected("FullyOperable"), {{"getk EnergyMode", energyMode("Non-defaults returned", "0x05")}});
+        mServer.reset();
+    }
+}
+
+// Requests whose answer never comes end with their error line once the time limit has passed,
+// and leave nothing behind that would hold back the next command.
+TEST_F(SessionTest, UnansweredRequestsEnd) {
+    scaleTime("0.02");
+    startServer({"--no-answer=reload", "--no-answer=versioninfo", "--no-answer=trigger", "--no-answer=actionlog"});
+    expectSession({}, connected("FullyOperable"),
+                  {{"reload", "#ERROR:ADMINISTRATION REQUEST FAILED #REQUEST RELOAD\n\n"},
+                   {"versioninfo", "#ERROR:ADMINISTRATION REQUEST FAILED #REQUEST VERSIONINFO\n\n"},
+                   {"setstate ReadOnly", "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'ReadOnly'\n\n"
+                                         "#STATE: ReadOnly\n"},
+                   {"lastres",
+                    "#ERROR:ADMINISTRATION REQUEST FAILED "
+                    "ERRCLN_FAILED_GETRELOAD,ERRCLN_FAILED_GETVERSIONINFO,ERRCLN_FAILED_SETSTATE\n"},
+                   {"getstate", "#STATE: ReadOnly\n"}},
+                  0);
+}
+
+// The server goes away while a request waits for its answer.
+TEST_F(SessionTest, ServerKilledDuringRequest) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"store", kDisconnected},
+        {"reload", "#ERROR:ADMINISTRATION REQUEST FAILED #REQUEST RELOAD\n\n"},
+    };
+    for (const auto& request : cases) {
+        SCOPED_TRACE(request.first);
+        // A server of its own data each time: the killed one may have carried the request out.
+        startServer({"--no-answer=" + request.first, "--data-dir=" + mRoot.host("/data_" + request.first)});
+        Process::Options options = mOptions;
+        options.pipe_stdin = true;
+        const std::string trace = mRoot.host("/trace_" + request.first);
+        options.env["QF_TRACE"] = "sys_data_systemsettings_shell_CDorerShellCommand*";
+        options.env["QF_TRACE_FILE"] = trace;
+        Process shell({hu::testing::binPath("cfgshell")}, options);
+        ASSERT_TRUE(hu::testing::waitUntil([&] { return shell.out().find(kPrompt) != std::string::npos; }));
+        shell.writeStdin("setk EnergyMode=5\n" + request.first + "\n");
+        // The request is out once its command has started.
+        ASSERT_TRUE(hu::testing::waitUntil([&] {
+            const std::string text = hu::testing::readFile(trace);
+            return text.find("Store::start()") != std::string::npos || text.find("Reload::start()") != std::string::npos;
+        }));
+        mServer->stop(SIGKILL);
+        startServer({"--data-dir=" + mRoot.host("/data_again_" + request.first)});
+        shell.writeStdin("connect\nreload\nstore\nlastres\nexit\n");
+        EXPECT_EQ(0, WEXITSTATUS(shell.wait()));
+        const std::string expected = expectedOf(connected("FullyOperable"),
+                                                {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+                                                 {request.first, request.second},
+                                                 {"connect", connected("FullyOperable")},
+                                                 {"reload", "#RELOAD RESULT: SUCCESS\n"},
+                                                 {"store", stored("0x01", "0x01")},
+                                                 {"lastres", request.first == "store" ? "ERRCLN_FAILED_STORE"
+                                                                                      : "ERRCLN_FAILED_GETRELOAD"}});
+        EXPECT_EQ(expected, shell.out());
+        mServer.reset();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,378 @@
+#include "piq/QFPIQ.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "piq/CQFProxyBase.h"
+#include "piq/QFPIQFrame.h"
+#include "qf/CQFThread.h"
+#include "qf/QFTrace.h"
+
+namespace {
+
+const CQFTraceScopeDef kScope("sys_kestrel_piq_QFPIQ");
+using Clock = std::chrono::steady_clock;
+
+struct Service {
+    CQFString mName;  // "DorerSrv.DSYSOnOff"
+    QFPIQ::SImport mImport;
+    uint64_t mProxyId = 0;
+    bool mAccepted = false;
+};
+
+struct Role {
+    int mFd = -1;
+    CQFPIQFrameReader mReader;
+    Clock::time_point mNextAttempt{};
+};
+
+CQFString roleOf(const CQFString& serviceName) {
+    const std::string& s = serviceName.str();
+    return CQFString(s.substr(0, s.find('.')));
+}
+
+class Engine {
+public:
+    Engine() {
+        if (pipe2(mWake, O_CLOEXEC | O_NONBLOCK) != 0) mWake[0] = mWake[1] = -1;
+    }
+
+    void configure(const std::vector<SQFPIQImportEntry>& imports, const std::vector<SQFServiceRegistryEntry>& registry) {
+        std::lock_guard<std::mutex> lock(mMutex);
+        mImports = imports;
+        mRegistry = registry;
+        mStopping = false;
+    }
+
+    bool findImport(const CQFString& serviceName, QFPIQ::SImport& import) {
+        std::lock_guard<std::mutex> lock(mMutex);
+        return findImportLocked(serviceName, import);
+    }
+
+    void attach(uint64_t proxyId, const CQFString& serviceName) {
+        std::lock_guard<std::mutex> lock(mMutex);
+        Service service;
+        service.mName = serviceName;
+        service.mProxyId = proxyId;
+        if (!findImportLocked(serviceName, service.mImport)) return;
+        mServices.push_back(service);
+        const CQFString role = roleOf(serviceName);
+        Role& r = mRoles[role.str()];
+        if (r.mFd >= 0) sendImport(r, mServices.back());
+        wake();
+    }
+
+    void detach(uint64_t proxyId) {
+        std::lock_guard<std::mutex> lock(mMutex);
+        for (auto it = mServices.begin(); it != mServices.end();) {
+            it = it->mProxyId == proxyId ? mServices.erase(it) : it + 1;
+        }
+    }
+
+    bool send(CQFServiceRequestEvent& event) {
+        FQFRequestEventSerializer serializer = nullptr;
+        int fd = -1;
+        {
+            std::lock_guard<std::mutex> lock(mMutex);
+            const Service* service = findService(event.getServiceAddress(), nullptr);
+            if (!service || !service->mAccepted) return false;
+            auto role = mRoles.find(roleOf(service->mName).str());
+            if (role == mRoles.end() || role->second.mFd < 0) return false;
+            serializer = service->mImport.mEntry->mRequestSerializer;
+            // Written unlocked through a duplicate: the receiver may close the connection
+            // meanwhile, and a blocked write must not stop it from reading.
+            fd = fcntl(role->second.mFd, F_DUPFD_CLOEXEC, 0);
+        }
+        if (fd < 0) return false;
+        CQFPIQOStream out;
+        if (serializer) {
+            serializer(out, event);
+        } else {
+            QFComponentEvents::serializeServiceRequestEventPIQ(out, event);
+        }
+        const bool sent = QFPIQFrame::write(fd, eQFPIQFrame_Event, out.getBytes());
+        // A failed write shows as the connection's end in the receiver loop.
+        if (!sent) shutdown(fd, SHUT_RDWR);
+        close(fd);
+        return sent;
+    }
+
+    void serve() {
+        {
+            std::lock_guard<std::mutex> lock(mMutex);
+            if (mStopping) return;
+        }
+        for (;;) {
+            std::vector<pollfd> fds = {{mWake[0], POLLIN, 0}};
+            std::vector<std::string> roles;
+            int timeoutMs = -1;
+            {
+                std::lock_guard<std::mutex> lock(mMutex);
+                if (mStopping) return;
+                connectDueRoles(timeoutMs);
+                for (auto& entry : mRoles) {
+                    if (entry.second.mFd < 0) continue;
+                    fds.push_back({entry.second.mFd, POLLIN, 0});
+                    roles.push_back(entry.first);
+                }
+            }
+            if (poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) return;
+            if (fds[0].revents) {
+                char drain[64];
+                while (read(mWake[0], drain, sizeof drain) > 0) {
+                }
+            }
+            for (size_t i = 0; i < roles.size(); ++i) {
+                if (fds[i + 1].revents) receive(roles[i], fds[i + 1].fd);
+            }
+        }
+    }
+
+    void stop() {
+        std::lock_guard<std::mutex> lock(mMutex);
+        mStopping = true;
+        for (auto& entry : mRoles) closeRole(entry.first, entry.second);
+        wake();
+    }
+
+private:
+    bool findImportLocked(const CQFString& serviceName, QFPIQ::SImport& import) const {
+        for (const SQFPIQImportEntry& entry : mImports) {
+            if (serviceName != entry.mServiceName) continue;
+            for (const SQFServiceRegistryEntry& r : mRegistry) {
+                if (serviceName == r.mServiceName && r.mImport) {
+                    import.mEntry = &entry;
+                    import.mAddress = r.mAddress;
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    Service* findService(const SQFServiceAddress& address, const std::string* role) {
+        for (Service& s : mServices) {
+            if (s.mImport.mAddress == address && (!role || roleOf(s.mName).str() == *role)) return &s;
+        }
+        return nullptr;
+    }
+
+    void wake() {
+        if (mWake[1] >= 0) (void)!write(mWake[1], "w", 1);
+    }
+
+    // With mMutex held: connects each role that has services and no connection, when due.
+    void connectDueRoles(int& timeoutMs) {
+        const Clock::time_point now = Clock::now();
+        for (auto& entry : mRoles) {
+            Role& role = entry.second;
+            bool wanted = false;
+            for (const Service& s : mServices) wanted |= roleOf(s.mName).str() == entry.first;
+            if (!wanted || role.mFd >= 0) continue;
+            if (now >= role.mNextAttempt) {
+                role.mFd = connectTo(entry.first);
+                role.mNextAttempt = now + std::chrono::milliseconds(QFPIQ::kRetryMs);
+                if (role.mFd >= 0) {
+                    role.mReader.clear();
+                    for (Service& s : mServices) {
+                        if (roleOf(s.mName).str() == entry.first) sendImport(role, s);
+                    }
+                    continue;
+                }
+            }
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(role.mNextAttempt - now).count();
+            const int ms = wait < 0 ? 0 : static_cast<int>(wait) + 1;
+            if (timeoutMs < 0 || ms < timeoutMs) timeoutMs = ms;
+        }
+    }
+
+    static int connectTo(const std::string& role) {
+        const std::string path = QFPIQFrame::endpointPath(role);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        if (path.size() >= sizeof address.sun_path) return -1;
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return -1;
+        int result;
+        do {
+            result = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
+    void sendImport(Role& role, Service& service) {
+        CQFPIQOStream out;
+        out.write(service.mName);
+        out.write(service.mImport.mEntry->mVersionMajor);
+        out.write(service.mImport.mEntry->mVersionMinor);
+        out.write(service.mImport.mAddress.mFirst);
+        out.write(service.mImport.mAddress.mSecond);
+        service.mAccepted = false;
+        if (!QFPIQFrame::write(role.mFd, eQFPIQFrame_Import, out.getBytes())) shutdown(role.mFd, SHUT_RDWR);
+    }
+
+    // With mMutex held: ends the connection and reports every accepted service as gone.
+    void closeRole(const std::string& name, Role& role) {
+        if (role.mFd < 0) return;
+        close(role.mFd);
+        role.mFd = -1;
+        role.mReader.clear();
+        for (Service& s : mServices) {
+            if (roleOf(s.mName).str() != name || !s.mAccepted) continue;
+            s.mAccepted = false;
+            CQFProxyBase::postToProxy(s.mProxyId, [](CQFProxyBase& proxy) { proxy.onConnectionChanged(false); });
+        }
+    }
+
+    // Only the receiver thread closes a role's descriptor, so fd stays valid here.
+    void receive(const std::string& name, int fd) {
+        uint8_t bytes[65536];
+        ssize_t n;
+        do {
+            n = read(fd, bytes, sizeof bytes);
+        } while (n < 0 && errno == EINTR);
+        std::lock_guard<std::mutex> lock(mMutex);
+        Role& role = mRoles[name];
+        if (n <= 0) {
+            closeRole(name, role);
+            return;
+        }
+        role.mReader.append(bytes, static_cast<size_t>(n));
+        for (;;) {
+            uint32_t kind = 0;
+            CQFBuffer body;
+            const CQFPIQFrameReader::EResult result = role.mReader.next(kind, body);
+            if (result == CQFPIQFrameReader::eNeedMore) return;
+            if (result == CQFPIQFrameReader::eBadFrame) {
+                CQFTraceScope(kScope, "receive")
+                    .sendFormattedError("QFPIQ::%s() : %s: frame length refused, connection closed", "receive",
+                                        name.c_str());
+                closeRole(name, role);
+                return;
+            }
+            if (kind == eQFPIQFrame_ImportAnswer) {
+                handleImportAnswer(name, body);
+            } else if (kind == eQFPIQFrame_Event) {
+                handleEvent(name, body);
+            }
+        }
+    }
+
+    void handleImportAnswer(const std::string& role, const CQFBuffer& body) {
+        CQFPIQIStream in(body);
+        SQFServiceAddress address;
+        bool accepted = false;
+        uint16_t major = 0, minor = 0;
+        in.read(address.mFirst);
+        in.read(address.mSecond);
+        in.read(accepted);
+        in.read(major);
+        in.read(minor);
+        Service* service = findService(address, &role);
+        if (!in.isGood() || !service) return;
+        if (!accepted) {
+            CQFTraceScope(kScope, "handleImportAnswer")
+                .sendFormattedError("QFPIQ::%s() : import of %s %u.%u refused (server has %u.%u)", "handleImportAnswer",
+                                    service->mName.getCString(), service->mImport.mEntry->mVersionMajor,
+                                    service->mImport.mEntry->mVersionMinor, major, minor);
+            return;
+        }
+        service->mAccepted = true;
+        CQFProxyBase::postToProxy(service->mProxyId, [](CQFProxyBase& proxy) { proxy.onConnectionChanged(true); });
+    }
+
+    void handleEvent(const std::string& role, const CQFBuffer& body) {
+        SQFServiceEventHeader header;
+        {
+            CQFPIQIStream peek(body);
+            header.read(peek);
+            if (!peek.isGood()) return;
+        }
+        Service* service = findService(header.mAddress, &role);
+        if (!service || !service->mAccepted) return;
+        CQFPIQIStream in(body);
+        FQFResponseEventFactory factory = service->mImport.mEntry->mResponseFactory;
+        CQFServiceResponseEvent* event =
+            factory ? factory(in) : QFComponentEvents::createServiceResponseEventPIQ(in);
+        if (!event || !in.isGood()) {
+            CQFTraceScope(kScope, "handleEvent")
+                .sendFormattedError("QFPIQ::%s() : malformed event of %s (update id 0x%x) dropped", "handleEvent",
+                                    service->mName.getCString(), header.mId);
+            delete event;
+            return;
+        }
+        // The holder deletes the event when it is never delivered (the proxy went first).
+        auto holder = std::make_shared<std::unique_ptr<CQFServiceResponseEvent>>(event);
+        CQFProxyBase::postToProxy(service->mProxyId,
+                                  [holder](CQFProxyBase& proxy) { proxy.onResponseEvent(holder->release()); });
+    }
+
+    std::mutex mMutex;
+    std::vector<SQFPIQImportEntry> mImports;
+    std::vector<SQFServiceRegistryEntry> mRegistry;
+    std::vector<Service> mServices;
+    std::map<std::string, Role> mRoles;
+    int mWake[2] = {-1, -1};
+    bool mStopping = false;
+};
+
+Engine& engine() {
+    static Engine* e = new Engine;
+    return *e;
+}
+
+std::unique_ptr<CQFThread> gReceiverThread;
+
+void configureMiddleware(const std::vector<SQFPIQImportEntry>& imports,
+                         const std::vector<SQFServiceRegistryEntry>& registry) {
+    QFPIQ::configure(imports, registry);
+}
+
+const SQFMiddleware kMiddleware = {&configureMiddleware, &QFPIQ::serveReceiver, &QFPIQ::stopReceiver};
+// The frame finds the middleware when this library is linked (the proxies use it).
+const bool kInstalled = (QFApplication::installMiddleware(&kMiddleware), true);
+
+}  // namespace
+
+namespace QFPIQ {
+
+void configure(const std::vector<SQFPIQImportEntry>& imports, const std::vector<SQFServiceRegistryEntry>& registry) {
+    (void)kInstalled;
+    engine().configure(imports, registry);
+}
+void serveReceiver() { engine().serve(); }
+void stopReceiver() { engine().stop(); }
+
+void startReceiverThread() {
+    if (gReceiverThread) return;
+    gReceiverThread.reset(new CQFThread("PIQReceive"));
+    gReceiverThread->start([] { serveReceiver(); });
+}
+
+void stopReceiverThread() {
+    stopReceiver();
+    if (gReceiverThread) gReceiverThread->join();
+    gReceiverThread.reset();
+}
+
+bool findImport(const CQFString& serviceName, SImport& import) { return engine().findImport(serviceName, import); }
+void attach(uint64_t proxyId, const CQFString& serviceName) { engine().attach(proxyId, serviceName); }
+void detach(uint64_t proxyId) { engine().detach(proxyId); }
+bool send(CQFServiceRequestEvent& event) { return engine().send(event); }
+
+}  // namespace QFPIQ

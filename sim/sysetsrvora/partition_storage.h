@@ -1,0 +1,57 @@
+// The server's storage: one checked file per partition (Flash, Eeprom, Adjust, Early) in the
+// data directory, each holding the page blocks of that partition that differ from the
+// defaults, plus a record of the last change id written. A partition whose file is damaged or
+// does not fit the catalogue is reported and its content never used.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "DSYSDorerTypes.h"
+#include "catalogue_rules.h"
+#include "page_model.h"
+
+namespace hu::sysetsrv {
+
+struct Partition {
+    DSYSDorerTypes::EStorageType storage;
+    uint8_t index;         // position in the storage
+    const char* fileName;
+    uint16_t dataVersion;  // the version of the data this server writes into it
+    DSYSDorerAdmin::EPartitionCondition condition = DSYSDorerAdmin::EPartitionCondition_eAvailable;
+    bool present = false;  // a valid file exists
+    uint16_t storedVersion = 0xFFFF;
+    uint16_t eraseCounter = 0;  // writes so far
+    uint16_t dataSize = 0;      // bytes of block data in the file
+    std::vector<PageBlock> blocks;
+};
+
+class PartitionStorage {
+public:
+    explicit PartitionStorage(std::string directory);
+
+    // Creates the data directory; false with error when that fails.
+    bool prepare(std::string& error);
+    // Reads every partition and the change-id record.
+    void load(const CatalogueRules& rules);
+    // Replaces the partition's file with these blocks; false with error when nothing changed
+    // on disk. A rejected file is first moved aside (".rejected"), so that it is never lost.
+    bool write(uint32_t storage, const std::vector<PageBlock>& blocks, std::string& error);
+    bool writeLastChangeId(int32_t changeId, std::string& error);
+
+    const std::vector<Partition>& partitions() const { return partitions_; }
+    // -1 before any change was written.
+    int32_t lastChangeId() const { return lastChangeId_; }
+    std::string pathOf(uint32_t storage) const;
+
+private:
+    Partition* find(uint32_t storage);
+    void loadPartition(Partition& partition, const CatalogueRules& rules);
+
+    std::string directory_;
+    std::vector<Partition> partitions_;
+    int32_t lastChangeId_ = -1;
+};
+
+}  // namespace hu::sysetsrv
