@@ -31,15 +31,6 @@ DorerPageHeader headerOf(const uint8_t* page, uint32_t pageSize) {
     return header;
 }
 
-bool entryServes(uint32_t id, uint32_t key) {
-    switch (DorerItemId_kind(id)) {
-        case eDorerItemKindCodingBlock: return key == id;
-        case eDorerItemKindCodingFunction:
-            return DorerItemId_kind(key) == eDorerItemKindCodingBlock && key == DorerItemId_blockNumber(id);
-        case eDorerItemKindAdjust: return DorerItemId_kind(key) == eDorerItemKindAdjust;
-        default: return key == id;
-    }
-}
 
 // The item of id inside the block [offset, offset + length) of the table; the range it names
 // must lie inside the block.
@@ -76,6 +67,16 @@ int itemInBlock(const DorerPageHeader* header, uint32_t id, uint32_t key, uint32
 
 }  // namespace
 
+bool DorerPageGetLib_entryServes(uint32_t id, uint32_t key) {
+    switch (DorerItemId_kind(id)) {
+        case eDorerItemKindCodingBlock: return key == id;
+        case eDorerItemKindCodingFunction:
+            return DorerItemId_kind(key) == eDorerItemKindCodingBlock && key == DorerItemId_blockNumber(id);
+        case eDorerItemKindAdjust: return DorerItemId_kind(key) == eDorerItemKindAdjust;
+        default: return key == id;
+    }
+}
+
 int DorerPageGetLib_init(const uint8_t* page, uint32_t pageSize) {
     if (page == nullptr) return DORER_PAGE_INVALID_ARGUMENT;
     g_header = headerOf(page, pageSize);
@@ -101,7 +102,7 @@ int DorerPageGetLib_lookup(const DorerPageHeader* header, uint32_t id, DorerPage
         const uint8_t* entry = header->table + i * kDorerPageEntrySize;
         uint32_t key = readU32(entry);
         uint32_t length = readU16(entry + 4);
-        if (entryServes(id, key)) {
+        if (DorerPageGetLib_entryServes(id, key)) {
             if (offset > header->available || length > header->available - offset) return DORER_PAGE_NOT_FOUND;
             return itemInBlock(header, id, key, offset, length, item);
         }

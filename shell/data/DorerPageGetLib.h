@@ -51,6 +51,9 @@ const DorerPageHeader* DorerPageGetLib_header();
 
 // Never reaches outside the page: an entry, block or id range that leaves it is not found (1).
 int DorerPageGetLib_lookup(const DorerPageHeader* header, uint32_t id, DorerPageItem* item);
+// Whether the table entry keyed `key` holds the item `id`: a coding function lives in its
+// block's entry, every adjust item in the one adjust entry, anything else under its own id.
+bool DorerPageGetLib_entryServes(uint32_t id, uint32_t key);
 
 // Stored version of id in the current page.
 int DorerPageGetLib_getVersion(uint32_t id, uint16_t* version);

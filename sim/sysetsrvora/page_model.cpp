@@ -18,15 +18,6 @@ uint32_t readLe(const uint8_t* bytes, size_t count) {
     return value;
 }
 
-bool keyHolds(uint32_t key, uint32_t id) {
-    switch (DorerItemId_kind(id)) {
-        case eDorerItemKindCodingBlock: return key == id;
-        case eDorerItemKindCodingFunction:
-            return DorerItemId_kind(key) == eDorerItemKindCodingBlock && key == DorerItemId_blockNumber(id);
-        case eDorerItemKindAdjust: return DorerItemId_kind(key) == eDorerItemKindAdjust;
-        default: return key == id;
-    }
-}
 
 // Where the item lies inside its block; false for a key, which is its whole block.
 bool itemRange(uint32_t id, size_t& offset, size_t& length) {
@@ -67,7 +58,7 @@ bool PageModel::loadImage(const uint8_t* image, size_t size) {
 }
 
 const PageBlock* PageModel::blockOf(uint32_t id) const {
-    auto found = std::find_if(blocks_.begin(), blocks_.end(), [id](const PageBlock& b) { return keyHolds(b.key, id); });
+    auto found = std::find_if(blocks_.begin(), blocks_.end(), [id](const PageBlock& b) { return DorerPageGetLib_entryServes(id, b.key); });
     return found != blocks_.end() ? &*found : nullptr;
 }
 
