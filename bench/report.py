@@ -11,7 +11,7 @@ FIGURES = [
     ("cfgshell: scripted setk/getk + store", ("cfgshell_bench", "BM_ScriptedSession"), "cmd/s",
      [("floor: event ping-pong per command", ("cfgshell_bench", "BM_EventPingPongFloor"))]),
     ("cfgshell: start-up to first prompt", ("cfgshell_bench", "BM_StartupToPrompt"), "ms", []),
-    ("middleware request round trip", ("service_bench", "BM_RequestResponseRoundTrip"), "us",
+    ("middleware request round trip", ("service_bench", "BM_ServiceRequestRoundTrip"), "us",
      [("floor: bare socket ping-pong", ("service_bench", "BM_BareSocketRoundTrip")),
       ("peer: D-Bus method call", ("dbus_bench", "BM_DbusMethodCallRoundTrip"))]),
     ("D-Bus method call round trip", ("dbus_bench", "BM_DbusMethodCallRoundTrip"), "us",
