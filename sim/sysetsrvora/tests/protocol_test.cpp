@@ -22,6 +22,7 @@
 #include "DorerCatalogue.h"
 #include "dorerDefaults.h"
 #include "hu_testing.h"
+#include "test_changes.h"
 #include "piq/QFPIQFrame.h"
 #include "service_test_client.h"
 
@@ -32,17 +33,12 @@ using hu::sysetsrv::testing::ServiceTestClient;
 using hu::testing::Process;
 using hu::testing::TempRoot;
 using Bytes = std::vector<uint8_t>;
+using hu::sysetsrv::testing::change;
+using hu::sysetsrv::testing::kShellVersions;
+using hu::sysetsrv::testing::kVin;
 
 constexpr uint16_t kOnOff = 10, kStore = 12, kAdmin = 13, kGet = 11;  // import addresses of the client
-constexpr uint32_t kVin = 0xF0001002;
-const SDorerVersions kShellVersions = {4, 2, 0x060C, 0xFFFF};
 
-SDorerItemChange change(uint32_t id, const Bytes& value) {
-    SDorerItemChange c;
-    c.mItemId = id;
-    c.mData = CQFBuffer(value.data(), value.size());
-    return c;
-}
 
 class ProtocolTest : public ::testing::Test {
 protected:

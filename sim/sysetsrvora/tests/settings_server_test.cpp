@@ -15,6 +15,7 @@
 #include "DorerPageGetLib.h"
 #include "dorerDefaults.h"
 #include "hu_testing.h"
+#include "test_changes.h"
 #include "settings_server.h"
 
 namespace {
@@ -24,20 +25,15 @@ using hu::pagewriter::PageWriter;
 using hu::testing::TempRoot;
 using hu::testing::writeFile;
 using Bytes = std::vector<uint8_t>;
+using hu::sysetsrv::testing::change;
+using hu::sysetsrv::testing::kShellVersions;
+using hu::sysetsrv::testing::kVin;
 
-constexpr uint32_t kVin = 0xF0001002;
 constexpr uint32_t kTwoBitField = 0x5F000030;     // test_cb_0, mask 0x06
 constexpr uint32_t kExternerMost = 0x46005020;    // mirrored by the key EXTERNAL_MOST
 constexpr uint32_t kExternalMostKey = 0xE0000002;
 constexpr uint32_t kAdjustFour = 0x822E0004;
-const SDorerVersions kShellVersions = {4, 2, 0x060C, 0xFFFF};
 
-SDorerItemChange change(uint32_t id, const Bytes& value) {
-    SDorerItemChange c;
-    c.mItemId = id;
-    c.mData = CQFBuffer(value.data(), value.size());
-    return c;
-}
 
 struct Recorder : ISettingsPublisher {
     std::vector<std::string> events;
