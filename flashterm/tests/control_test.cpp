@@ -12,6 +12,8 @@
 namespace {
 
 using flashterm_test::barMessage;
+using flashterm_test::dumpLines;
+using flashterm_test::items;
 using flashterm_test::RunningTerminal;
 using hu::testing::binPath;
 using hu::testing::run;
@@ -23,33 +25,12 @@ const char kClientUsage[] =
     "\nUsage:\nFlashClient [-w <text>] [-s <status>] [-S | -P] [-r <reference name> [-n <display name>] [-p "
     "<progress>] [-i <interval>]]\n";
 
-std::vector<std::string> dumpLines(const std::string& dump) {
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < dump.size()) {
-        size_t end = dump.find('\n', at);
-        if (end == std::string::npos) end = dump.size();
-        lines.push_back(dump.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
-}
-
 // The value of the dump line starting with key ("" when absent).
 std::string field(const std::string& dump, const std::string& key) {
     for (const std::string& line : dumpLines(dump)) {
         if (line.rfind(key + " ", 0) == 0) return line.substr(key.size() + 1);
     }
     return "";
-}
-
-// The item lines of a dump ("line ..." and "bar ...").
-std::vector<std::string> items(const std::string& dump) {
-    std::vector<std::string> found;
-    for (const std::string& line : dumpLines(dump)) {
-        if (line.rfind("line ", 0) == 0 || line.rfind("bar ", 0) == 0) found.push_back(line);
-    }
-    return found;
 }
 
 // Waits for the tick after now and returns its dump.

@@ -68,6 +68,26 @@ int RunningTerminal::setProgress(const std::string& ref, int32_t progress) {
     return devctl(fd_, DCMD_TERM_SET_PROGRESS, message.data(), message.size(), nullptr);
 }
 
+std::vector<std::string> dumpLines(const std::string& dump) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < dump.size()) {
+        size_t end = dump.find('\n', at);
+        if (end == std::string::npos) end = dump.size();
+        lines.push_back(dump.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> items(const std::string& dump) {
+    std::vector<std::string> found;
+    for (const std::string& line : dumpLines(dump)) {
+        if (line.rfind("line ", 0) == 0 || line.rfind("bar ", 0) == 0) found.push_back(line);
+    }
+    return found;
+}
+
 std::vector<char> barMessage(const std::string& ref, const std::string& name, int32_t progress) {
     term_bar_msg_t head{0, static_cast<int32_t>(ref.size() + 1), progress};
     std::vector<char> message(sizeof head);

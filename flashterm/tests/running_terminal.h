@@ -47,6 +47,10 @@ private:
     int fd_ = -1;
 };
 
+// The lines of a state dump, and of those the items ("line ..." and "bar ...") in list order.
+std::vector<std::string> dumpLines(const std::string& dump);
+std::vector<std::string> items(const std::string& dump);
+
 // A bar record as the client builds it.
 std::vector<char> barMessage(const std::string& ref, const std::string& name, int32_t progress);
 

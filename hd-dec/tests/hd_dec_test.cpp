@@ -185,6 +185,33 @@ TEST_F(HdDecTest, FailingMapIsReportedAsEioInTheInformationValue) {
     EXPECT_EQ(ENOTSUP, info);
 }
 
+TEST_F(HdDecTest, DriverOutlivesTheChipAndReportsEioForCommandsThatNeedIt) {
+    startDriver();
+    ASSERT_EQ(EOK, call(DCMD_HDDEC_SET_SOURCE, 0, 0));
+    chip_.stop(SIGKILL);
+    // Every update that programs the chip: the call succeeds, its information value is EIO.
+    const struct {
+        unsigned dcmd;
+        uint32_t value;
+    } kUpdates[] = {{DCMD_HDDEC_SET_SOURCE, 0}, {DCMD_HDDEC_SET_LANES, 2}, {DCMD_HDDEC_SET_OUTPUT, 1}};
+    for (const auto& update : kUpdates) {
+        int info = 0;
+        EXPECT_EQ(EOK, call(update.dcmd, 0, update.value, nullptr, &info)) << std::hex << update.dcmd;
+        EXPECT_EQ(EIO, info) << std::hex << update.dcmd;
+    }
+    EXPECT_TRUE(logged("hd-dec:io_devctl:update() failed:Input/output error"));
+    // A query passes on the failure of its read.
+    uint32_t status = 0;
+    int info = 0;
+    EXPECT_EQ(EOK, call(DCMD_HDDEC_GET_RX_STATUS, 0, 0, &status, &info));
+    EXPECT_EQ(0xFFFFFFFFu, status);
+    EXPECT_NE(0, info);
+    EXPECT_TRUE(driver_->running());
+    uint32_t devices = 0;
+    ASSERT_EQ(EOK, devctl(fd_, static_cast<int>(DCMD_HDDEC_GET_NUM_DEVICES), &devices, sizeof devices, nullptr));
+    EXPECT_EQ(2u, devices);
+}
+
 TEST_F(HdDecTest, InterruptLinesAreHighLevelInputsAfterStartUp) {
     startDriver();
     EXPECT_EQ(0x0500u, peek(kPadconf9) >> 16);

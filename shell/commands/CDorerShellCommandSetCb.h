@@ -14,7 +14,6 @@ public:
 private:
     CDorerShellResult set() const;
     uint32_t findTarget(DorerDataNodeRef& target) const;
-    bool findValue(const DorerDataNode& target, CQFBuffer& value) const;
 
     CQFString mGroup;
     CQFString mFunction;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "DorerShellValueText.h"
+
 namespace NDorerShellCodingNames {
 
 namespace {
@@ -12,6 +14,12 @@ const DorerDataNode* findChild(const DorerDataNode& node, TMatch matches) {
         if (child->getKind() == DorerDataNode::CbCondParam && matches(*child)) return child.get();
     }
     return nullptr;
+}
+
+CQFString unquoted(const CQFString& name) {
+    const std::string& text = name.str();
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return name.getMid(1, text.size() - 2);
+    return name;
 }
 
 }  // namespace
@@ -39,6 +47,21 @@ const DorerDataNode* findNamedValue(const DorerDataNode& node, const CQFBuffer& 
 
 const DorerDataNode* findNamedValue(const DorerDataNode& node, const CQFString& name) {
     return findChild(node, [&name](const DorerDataNode& named) { return named.getName() == name; });
+}
+
+// Named values are upper case; numbers keep their "0x" so that they stay numbers.
+CQFString normalisedValue(const CQFString& text) {
+    if (NDorerShellValueText::isNumber(text)) return text;
+    return QFStringUtilities::toUpper(text).trim();
+}
+
+bool valueOf(const DorerDataNode& node, const CQFString& text, CQFBuffer& value) {
+    const bool isByteList = NDorerShellValueText::parseByteList(text, value);
+    if (!hasNamedValues(node)) return isByteList && value.getSize() == node.getSize();
+    const DorerDataNode* named = isByteList ? findNamedValue(node, value) : findNamedValue(node, unquoted(text));
+    if (!named) return false;
+    value = CQFBuffer(named->getValue(), named->getSize());
+    return true;
 }
 
 }  // namespace NDorerShellCodingNames

@@ -18,4 +18,12 @@ const DorerDataNode* findNamedValue(const DorerDataNode& node, const CQFBuffer& 
 // The named value of that name, or null.
 const DorerDataNode* findNamedValue(const DorerDataNode& node, const CQFString& name);
 
+// A value text as setc takes it: numbers as typed, anything else trimmed and in upper case.
+CQFString normalisedValue(const CQFString& text);
+// The bytes setc records for a normalised value text: for a node without named values a byte
+// list of exactly the node's size; otherwise the bytes of the named value the text gives as
+// bytes or by name (in double quotes, so that a name like "20" is not read as a number).
+// False when nothing fits.
+bool valueOf(const DorerDataNode& node, const CQFString& text, CQFBuffer& value);
+
 }  // namespace NDorerShellCodingNames

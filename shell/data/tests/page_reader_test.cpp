@@ -61,6 +61,17 @@ AccessObjectView viewAccessObject(const std::string& name) {
     return view;
 }
 
+// What a writer that starts again does to the access object the readers keep mapped.
+void restartCounter(const std::string& name) {
+    int fd = shm_open(name.c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    void* address = mmap(nullptr, sizeof(hu::pagewriter::AccessObject), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+    ASSERT_NE(MAP_FAILED, address);
+    static_cast<hu::pagewriter::AccessObject*>(address)->changeCounter = 0;
+    munmap(address, sizeof(hu::pagewriter::AccessObject));
+}
+
 TEST(PageReaderTest, FirstReaderCreatesTheAccessObjectAndOthersMapIt) {
     hu::testing::TempRoot root;
     Names names;
@@ -118,6 +129,28 @@ TEST(PageReaderTest, UpdateCopiesOnlyAfterTheCounterMoves) {
     ASSERT_NE(records.end(), found);
     EXPECT_EQ(0x100002, found->opcode);
     EXPECT_EQ(5, found->severity);
+}
+
+TEST(PageReaderTest, CounterThatWentBackIsNotCopiedUntilItPassesTheCopysAgain) {
+    hu::testing::TempRoot root;
+    Names names;
+    PageWriter writer(names.page, names.lock);
+    ASSERT_TRUE(writer.open(pageWithVin("OLD")));
+    Probe reader;
+    ASSERT_EQ("attach 0", reader.ask("attach " + names.page + " " + names.lock));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer.write(pageWithVin("BEFORE")));
+    EXPECT_EQ("update 0", reader.ask("update"));
+    EXPECT_EQ("read 0 " + hexOf("BEFORE"), reader.ask(readVin()));
+
+    restartCounter(names.lock);
+    // Counters 1 to 3 are not past the copy's 3; the fourth write is.
+    for (int counter = 1; counter <= 4; ++counter) {
+        const std::string vin = "AFTER" + std::to_string(counter);
+        ASSERT_TRUE(writer.write(pageWithVin(vin)));
+        ASSERT_EQ(static_cast<uint32_t>(counter), writer.changeCounter());
+        EXPECT_EQ("update 0", reader.ask("update"));
+        EXPECT_EQ("read 0 " + hexOf(counter <= 3 ? "BEFORE" : vin), reader.ask(readVin())) << counter;
+    }
 }
 
 TEST(PageReaderTest, EmptyPageNameFailsAndALaterValidAttachSucceeds) {

@@ -212,8 +212,6 @@ TEST_F(ClientTest, AnswerWithoutItsListenerStillReopensOrAwaits) {
 }
 
 TEST_F(ClientTest, StoredChangeIdReachesEachListenerOnce) {
-    server->server().publish(DSYSDorerClientStore::kInterfaceName, DSYSDorerClientStore::UPD_ID_storedChangeId,
-                             int32Writer(3));
     ASSERT_TRUE(server->start());
     startShell();
     auto* other = shell->make<StoreLog>();
@@ -225,6 +223,10 @@ TEST_F(ClientTest, StoredChangeIdReachesEachListenerOnce) {
         store->removeListener(never);
         store->removeListener(static_cast<IzoqDorerClientStoreListener*>(nullptr));
     });
+    // Published once the listeners are in, so that none can miss it whenever the client's
+    // subscription lands.
+    server->server().publish(DSYSDorerClientStore::kInterfaceName, DSYSDorerClientStore::UPD_ID_storedChangeId,
+                             int32Writer(3));
     ASSERT_TRUE(shell->waitFor([&] { return other->stored.size() == 1; }));
     server->server().publish(DSYSDorerClientStore::kInterfaceName, DSYSDorerClientStore::UPD_ID_storedChangeId,
                              int32Writer(8));

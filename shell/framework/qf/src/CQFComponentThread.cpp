@@ -38,9 +38,14 @@ void CQFComponentThread::stop(std::function<void()> onStop) {
         mWake.notify_one();
     }
     mThread.join();
-    std::lock_guard<std::mutex> lock(mMutex);
-    mRunning = false;
-    mWork.clear();
+    // Work never run is dropped outside the lock: destroying it may release objects whose
+    // destructors post or lock elsewhere.
+    std::deque<std::function<void()>> dropped;
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        mRunning = false;
+        dropped.swap(mWork);
+    }
 }
 
 bool CQFComponentThread::post(std::function<void()> work) {
@@ -59,10 +64,12 @@ void CQFComponentThread::loop(const std::function<void()>& onStart) {
         fireDueTimers();
         if (mStopping) break;
         if (!mWork.empty()) {
-            std::function<void()> work = std::move(mWork.front());
-            mWork.pop_front();
-            lock.unlock();
-            work();
+            {
+                std::function<void()> work = std::move(mWork.front());
+                mWork.pop_front();
+                lock.unlock();
+                work();
+            }  // and destroyed before the lock is taken again
             lock.lock();
             continue;
         }
