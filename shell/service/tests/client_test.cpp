@@ -212,7 +212,8 @@ TEST_F(ClientTest, AnswerWithoutItsListenerStillReopensOrAwaits) {
 }
 
 TEST_F(ClientTest, StoredChangeIdReachesEachListenerOnce) {
-    ASSERT_TRUE(server->start());
+    // The server comes up only once the listeners are in, so the value its subscription
+    // answers with can reach none of them early.
     startShell();
     auto* other = shell->make<StoreLog>();
     auto* never = shell->make<StoreLog>();
@@ -223,10 +224,9 @@ TEST_F(ClientTest, StoredChangeIdReachesEachListenerOnce) {
         store->removeListener(never);
         store->removeListener(static_cast<IzoqDorerClientStoreListener*>(nullptr));
     });
-    // Published once the listeners are in, so that none can miss it whenever the client's
-    // subscription lands.
     server->server().publish(DSYSDorerClientStore::kInterfaceName, DSYSDorerClientStore::UPD_ID_storedChangeId,
                              int32Writer(3));
+    ASSERT_TRUE(server->start());
     ASSERT_TRUE(shell->waitFor([&] { return other->stored.size() == 1; }));
     server->server().publish(DSYSDorerClientStore::kInterfaceName, DSYSDorerClientStore::UPD_ID_storedChangeId,
                              int32Writer(8));
