@@ -50,11 +50,14 @@ struct ClientTest : ::testing::Test {
         td::install();
         setenv("DORER_PAGE", names.page.c_str(), 1);
         setenv("DORER_PAGELOCK", names.lock.c_str(), 1);
-        server->setScript([this](const SQFPIQRequest& request, IQFIStream& in, Answer& answer) {
+        // The script runs on the server's own thread: it must not read `server`, which a test
+        // may reset meanwhile (the server is stopped before it is destroyed).
+        ScriptedServer* self = server.get();
+        server->setScript([this, self](const SQFPIQRequest& request, IQFIStream& in, Answer& answer) {
             DSYSDorerClientStore::SRequestPayload params;
             params.mRequestId = static_cast<int32_t>(request.mRequestId);
             DSYSDorerClientStore::readRequestPayload(in, params);
-            const size_t index = server->received().size() - 1;
+            const size_t index = self->received().size() - 1;
             if (index >= storeAnswers.size()) return false;
             answer.mUpdateId = DSYSDorerClientStore::UPD_ID_responseStore;
             answer.mWriter = int32Writer(storeAnswers[index]);

@@ -74,7 +74,8 @@ TEST_F(ProxyTest, OnOffTriggerAndOperatingState) {
         return onOff->getCurrentOperatingState().str();
     };
     ASSERT_TRUE(connected(onOff));
-    EXPECT_EQ(onOff->getImplementationVersion(), (SQFImplementationVersion{1, 2, 3}));
+    // The implementation version comes as an update of its own, read on the proxy's thread.
+    EXPECT_TRUE(shell.waitFor([&] { return onOff->getImplementationVersion() == SQFImplementationVersion{1, 2, 3}; }));
 
     int32_t first = 0, second = 0;
     shell.run([&] {

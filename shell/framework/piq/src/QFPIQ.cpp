@@ -111,6 +111,7 @@ public:
         {
             std::lock_guard<std::mutex> lock(mMutex);
             if (mStopping) return;
+            mServing = true;
         }
         for (;;) {
             std::vector<pollfd> fds = {{mWake[0], POLLIN, 0}};
@@ -118,7 +119,10 @@ public:
             int timeoutMs = -1;
             {
                 std::lock_guard<std::mutex> lock(mMutex);
-                if (mStopping) return;
+                if (mStopping) {
+                    endServing();
+                    return;
+                }
                 connectDueRoles(timeoutMs);
                 for (auto& entry : mRoles) {
                     if (entry.second.mFd < 0) continue;
@@ -126,7 +130,11 @@ public:
                     roles.push_back(entry.first);
                 }
             }
-            if (poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) return;
+            if (poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) {
+                std::lock_guard<std::mutex> lock(mMutex);
+                endServing();
+                return;
+            }
             if (fds[0].revents) {
                 char drain[64];
                 while (read(mWake[0], drain, sizeof drain) > 0) {
@@ -138,10 +146,12 @@ public:
         }
     }
 
+    // The receiver thread closes the roles itself when it sees the stop: it may be reading
+    // one of their descriptors right now.
     void stop() {
         std::lock_guard<std::mutex> lock(mMutex);
         mStopping = true;
-        for (auto& entry : mRoles) closeRole(entry.first, entry.second);
+        if (!mServing) closeAllRoles();
         wake();
     }
 
@@ -224,6 +234,15 @@ private:
         out.write(service.mImport.mAddress.mSecond);
         service.mAccepted = false;
         if (!QFPIQFrame::write(role.mFd, eQFPIQFrame_Import, out.getBytes())) shutdown(role.mFd, SHUT_RDWR);
+    }
+
+    // With mMutex held.
+    void closeAllRoles() {
+        for (auto& entry : mRoles) closeRole(entry.first, entry.second);
+    }
+    void endServing() {
+        closeAllRoles();
+        mServing = false;
     }
 
     // With mMutex held: ends the connection and reports every accepted service as gone.
@@ -329,6 +348,7 @@ private:
     std::map<std::string, Role> mRoles;
     int mWake[2] = {-1, -1};
     bool mStopping = false;
+    bool mServing = false;  // a receiver thread is in serve()
 };
 
 Engine& engine() {
