@@ -53,12 +53,17 @@ def load(folder):
                 continue
             base = b["name"].split("/")[0]
             results[(binary, base)] = b["real_time"] * TO_NS[b.get("time_unit", "ns")]
+            if "items_per_second" in b:
+                rates[(binary, base)] = b["items_per_second"]
     return results
 
 
-def shown(ns, unit):
+rates = {}  # items per second where a benchmark counts items (commands, messages)
+
+
+def shown(key, ns, unit):
     if unit.endswith("/s"):
-        return 1e9 / ns
+        return rates.get(key, 1e9 / ns)
     return ns / TO_NS[unit]
 
 
@@ -69,7 +74,7 @@ def main(folder):
         if key not in results:
             print(f"{figure:44} {'-':>12} {unit:7} not measured ({key[0]} missing or failed)")
             continue
-        value = shown(results[key], unit)
+        value = shown(key, results[key], unit)
         parts = []
         for label, other in comparisons:
             if other in results:
