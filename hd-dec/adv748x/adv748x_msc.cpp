@@ -57,26 +57,6 @@ const status_handler kStatusHandlers[] = {
     {MSC_INT_RESP_TX_DONE, MSC_INT_ABORT, msc_process_resp_tx_int},
 };
 
-void process_status(MscContext* ctx, uint32_t status) {
-    for (const status_handler& h : kStatusHandlers) {
-        if ((status & h.bit) && !(status & h.unless)) h.handler(ctx);
-    }
-}
-
-// Reads and clears the latched status; 0 when the chip cannot be read.
-uint32_t take_status(MscContext* ctx, int id) {
-    trace_logf(TRACE_CODE, "irq come");
-    uint8_t s[3] = {};
-    if (adv748x_i2c_block_rd(ctx->cbus, CBUS_INT_STATUS, sizeof s, s) == 0) {
-        adv748x_i2c_block_wr(ctx->cbus, CBUS_INT_CLEAR, s, sizeof s);
-    }
-    trace_logf(TRACE_CODE, "unmask irq, 0x%x, 0x%x, 0x%x", s[0], s[1], s[2]);
-    InterruptUnmask(MSC_INTR, id);
-    uint32_t status = s[0] | (uint32_t)s[1] << 8 | (uint32_t)s[2] << 16;
-    if (ctx->verbosity & MSC_VERBOSE_IRQ) hddec_log("irq_status: 0x%x", status);
-    return status;
-}
-
 // A wait that timed out ends the transaction that should have moved it on: our request
 // goes out again, a half-received request of the source is dropped.
 void recover_from_timeout(MscContext* ctx) {
@@ -93,6 +73,20 @@ void recover_from_timeout(MscContext* ctx) {
 }
 
 bool queues_empty(const MscContext* ctx) { return ctx->highprio_q.head == nullptr && ctx->regular_q.head == nullptr; }
+
+// Reads and clears the latched status; 0 when the chip cannot be read.
+uint32_t take_status(MscContext* ctx, int id) {
+    trace_logf(TRACE_CODE, "irq come");
+    uint8_t s[3] = {};
+    if (adv748x_i2c_block_rd(ctx->cbus, CBUS_INT_STATUS, sizeof s, s) == 0) {
+        adv748x_i2c_block_wr(ctx->cbus, CBUS_INT_CLEAR, s, sizeof s);
+    }
+    trace_logf(TRACE_CODE, "unmask irq, 0x%x, 0x%x, 0x%x", s[0], s[1], s[2]);
+    InterruptUnmask(MSC_INTR, id);
+    uint32_t status = s[0] | (uint32_t)s[1] << 8 | (uint32_t)s[2] << 16;
+    if (ctx->verbosity & MSC_VERBOSE_IRQ) hddec_log("irq_status: 0x%x", status);
+    return status;
+}
 
 void* msc_thread(void* arg) {
     MscContext* ctx = static_cast<MscContext*>(arg);
@@ -111,7 +105,7 @@ void* msc_thread(void* arg) {
     for (;;) {
         uint64_t timeout = ctx->sw_state == MSC_STATE_RESP_TX ? WAIT_RESP_TX_NS : WAIT_NS;
         TimerTimeout(CLOCK_MONOTONIC, _NTO_TIMEOUT_INTR, nullptr, &timeout, nullptr);
-        if ((status != 0 || timed_out) && ctx->disc_state >= 1 && ctx->disc_state <= 5) msc_link_discovery_func(ctx);
+        msc_continue_discovery(ctx, status, timed_out);
 
         pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, nullptr);
         int woke = InterruptWait(0, nullptr);
@@ -119,14 +113,7 @@ void* msc_thread(void* arg) {
         pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, nullptr);
         timed_out = woke != 0 && err == ETIMEDOUT;
         status = woke == 0 ? take_status(ctx, id) : 0;
-        if (timed_out) recover_from_timeout(ctx);
-
-        process_status(ctx, status);
-        if (ctx->sw_state == MSC_STATE_IDLE && ctx->req.tx_buf == nullptr && !queues_empty(ctx)) {
-            msc_req_tx_func(ctx);
-        } else if (!queues_empty(ctx) && (ctx->verbosity & MSC_VERBOSE_REQ)) {
-            hddec_log("sw_state=%d, req tx impossible", ctx->sw_state);
-        }
+        msc_handle_wake(ctx, status, timed_out);
     }
 }
 
@@ -155,7 +142,23 @@ void msc_trace_entry(MscContext* ctx, const char* func) {
     }
 }
 
-int msc_context_init(MscContext* ctx, int cbus, unsigned verbosity) {
+void msc_handle_wake(MscContext* ctx, uint32_t status, bool timed_out) {
+    if (timed_out) recover_from_timeout(ctx);
+    for (const status_handler& h : kStatusHandlers) {
+        if ((status & h.bit) && !(status & h.unless)) h.handler(ctx);
+    }
+    if (ctx->sw_state == MSC_STATE_IDLE && ctx->req.tx_buf == nullptr && !queues_empty(ctx)) {
+        msc_req_tx_func(ctx);
+    } else if (!queues_empty(ctx) && (ctx->verbosity & MSC_VERBOSE_REQ)) {
+        hddec_log("sw_state=%d, req tx impossible", ctx->sw_state);
+    }
+}
+
+void msc_continue_discovery(MscContext* ctx, uint32_t status, bool timed_out) {
+    if ((status != 0 || timed_out) && ctx->disc_state >= 1 && ctx->disc_state <= 5) msc_link_discovery_func(ctx);
+}
+
+void msc_context_setup(MscContext* ctx, int cbus, unsigned verbosity) {
     memset(static_cast<void*>(ctx), 0, sizeof *ctx);
     memcpy(ctx->local_regs, kLocalCaps, sizeof kLocalCaps);
     ctx->vendor_id = MSC_VENDOR_ID;
@@ -167,7 +170,10 @@ int msc_context_init(MscContext* ctx, int cbus, unsigned verbosity) {
     ctx->prop_idx = MSC_IDX_NONE;
     ctx->cap_read_idx = MSC_IDX_NONE;
     ctx->intr_id = -1;
+}
 
+int msc_context_init(MscContext* ctx, int cbus, unsigned verbosity) {
+    msc_context_setup(ctx, cbus, verbosity);
     pthread_attr_t attr;
     sched_param param;
     int policy;

@@ -75,6 +75,14 @@ struct msc_cmd_info {
 const msc_cmd_info* msc_cmd(uint8_t cmd);
 bool msc_msg_subcmd_accepted(uint8_t subcmd);
 
+// The context's initial state, without the engine thread.
+void msc_context_setup(MscContext* ctx, int cbus, unsigned verbosity);
+// One wake-up of the engine thread: the interrupt causes it latched (or a timed-out wait) are
+// handled, then the next queued request goes out if the channel is free.
+void msc_handle_wake(MscContext* ctx, uint32_t status, bool timed_out);
+// Before the next wait: discovery moves on when the last wake-up may have raised its flags.
+void msc_continue_discovery(MscContext* ctx, uint32_t status, bool timed_out);
+
 // Trace lines at the start of every handler.
 void msc_trace_entry(MscContext* ctx, const char* func);
 

@@ -42,8 +42,10 @@ bool sendToLogger(const std::vector<char>& datagram) {
 
 bool appendToFallback(const hu::slog::Record& record) {
     std::string line = hu::slog::formatLine(record) + "\n";
-    int fd = open(hu::resolveForCreate("/var/log/slog.fallback").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
-                  0644);
+    const int flags = O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC;
+    // The directories are made only when missing: a process without its logger logs every line here.
+    int fd = open(hu::resolve("/var/log/slog.fallback").c_str(), flags, 0644);
+    if (fd < 0 && errno == ENOENT) fd = open(hu::resolveForCreate("/var/log/slog.fallback").c_str(), flags, 0644);
     if (fd < 0) return false;
     ssize_t written;
     do {
