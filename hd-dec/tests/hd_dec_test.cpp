@@ -20,7 +20,6 @@ using hu::testing::Process;
 namespace {
 
 constexpr uint64_t kControlIdCode = 0x4A002204;
-constexpr uint64_t kClkctrl = 0x4A009518;  // silicon revision 2
 constexpr uint64_t kPadconf9 = 0x4A00297C;
 constexpr uint64_t kPadconf10 = 0x4A002980;
 constexpr uint64_t kGpio8 = 0x48053000;
