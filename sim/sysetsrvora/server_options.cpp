@@ -37,6 +37,13 @@ bool parseRequest(const std::string& text, Request& request) {
 
 }  // namespace
 
+const char* requestName(Request request) {
+    for (const RequestName& entry : kRequestNames) {
+        if (entry.request == request) return entry.name;
+    }
+    return "?";
+}
+
 bool ServerOptions::answers(Request request) const {
     return std::find(unanswered.begin(), unanswered.end(), request) == unanswered.end();
 }

@@ -12,6 +12,8 @@ namespace hu::sysetsrv {
 
 // The requests a --no-answer switch can silence.
 enum class Request { kTrigger, kStore, kStorageInfo, kReload, kActionLog, kVersionInfo };
+// The request's name as --no-answer takes it.
+const char* requestName(Request request);
 
 struct ServerOptions {
     std::string dataDirectory;  // default under HU_ROOT

@@ -1,6 +1,7 @@
 #include "service_binding.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "DSYSDorerAdmin.h"
@@ -92,6 +93,9 @@ void ServiceBinding::answer(const SQFPIQRequest& request, Request kind, uint32_t
     if (options_.answers(kind)) {
         if (options_.answerDelayMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.answerDelayMs));
         service_.respond(request, updateId, QFServices::eResultType_Ok, writer);
+    } else {
+        // Said aloud, so that whoever waits for the answer knows the request has arrived.
+        std::fprintf(stderr, "sysetsrvora: %s carried out, not answered (--no-answer)\n", requestName(kind));
     }
     countRequest();
 }

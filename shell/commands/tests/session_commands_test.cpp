@@ -243,42 +243,48 @@ TEST_F(SessionTest, UnansweredRequestsEnd) {
                   0);
 }
 
-// The server goes away while a request waits for its answer.
+// The server goes away while a request waits for its answer: the change made before it stays
+// pending, and the first store to the restarted server sends it.
 TEST_F(SessionTest, ServerKilledDuringRequest) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"store", kDisconnected},
-        {"reload", "#ERROR:ADMINISTRATION REQUEST FAILED #REQUEST RELOAD\n\n"},
+    const struct {
+        std::string line, noAnswer, output, error;
+    } cases[] = {
+        {"store", "store", kDisconnected, "ERRCLN_FAILED_STORE"},
+        {"reload", "reload", "#ERROR:ADMINISTRATION REQUEST FAILED #REQUEST RELOAD\n\n",
+         "ERRCLN_FAILED_GETRELOAD"},
+        // As for a switch whose answer does not come in time: the state asked for is shown until
+        // the next connection tells the real one.
+        {"setstate ReadOnly", "trigger",
+         "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'ReadOnly'\n\n#STATE: ReadOnly\n",
+         "ERRCLN_FAILED_SETSTATE"},
     };
     for (const auto& request : cases) {
-        SCOPED_TRACE(request.first);
+        SCOPED_TRACE(request.line);
         // A server of its own data each time: the killed one may have carried the request out.
-        startServer({"--no-answer=" + request.first, "--data-dir=" + mRoot.host("/data_" + request.first)});
+        const std::string data = mRoot.host("/data_" + request.noAnswer);
+        startServer({"--no-answer=" + request.noAnswer, "--data-dir=" + data});
         Process::Options options = mOptions;
         options.pipe_stdin = true;
-        const std::string trace = mRoot.host("/trace_" + request.first);
-        options.env["QF_TRACE"] = "sys_data_systemsettings_shell_CDorerShellCommand*";
-        options.env["QF_TRACE_FILE"] = trace;
         Process shell({hu::testing::binPath("cfgshell")}, options);
         ASSERT_TRUE(hu::testing::waitUntil([&] { return shell.out().find(kPrompt) != std::string::npos; }));
-        shell.writeStdin("setk EnergyMode=5\n" + request.first + "\n");
-        // The request is out once its command has started.
-        ASSERT_TRUE(hu::testing::waitUntil([&] {
-            const std::string text = hu::testing::readFile(trace);
-            return text.find("Store::start()") != std::string::npos || text.find("Reload::start()") != std::string::npos;
-        }));
+        shell.writeStdin("setk EnergyMode=5\n" + request.line + "\n");
+        ASSERT_TRUE(hu::testing::waitUntil(
+            [&] { return mServer->err().find(request.noAnswer + " carried out, not answered") != std::string::npos; }));
         mServer->stop(SIGKILL);
-        startServer({"--data-dir=" + mRoot.host("/data_again_" + request.first)});
+        startServer({"--data-dir=" + data + "_again"});
         shell.writeStdin("connect\nreload\nstore\nlastres\nexit\n");
         EXPECT_EQ(0, WEXITSTATUS(shell.wait()));
         const std::string expected = expectedOf(connected("FullyOperable"),
                                                 {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
-                                                 {request.first, request.second},
+                                                 {request.line, request.output},
                                                  {"connect", connected("FullyOperable")},
                                                  {"reload", "#RELOAD RESULT: SUCCESS\n"},
                                                  {"store", stored("0x01", "0x01")},
-                                                 {"lastres", request.first == "store" ? "ERRCLN_FAILED_STORE"
-                                                                                      : "ERRCLN_FAILED_GETRELOAD"}});
+                                                 {"lastres", request.error}});
         EXPECT_EQ(expected, shell.out());
+        mServer.reset();
+        startServer({"--data-dir=" + data + "_again"});
+        expectSession({}, connected("FullyOperable"), {{"getk EnergyMode", energyMode("Non-defaults returned", "0x05")}});
         mServer.reset();
     }
 }
