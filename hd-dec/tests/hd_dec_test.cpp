@@ -73,12 +73,13 @@ protected:
     }
 
     bool logged(const std::string& text) {
-        return hu::testing::waitUntil([&] {
-            for (const auto& r : hu::slog::readFile(root_.host("/var/log/slog"))) {
-                if (r.text == text && r.opcode == 8 && r.severity == 6) return true;
-            }
-            return false;
-        });
+        return hu::testing::waitUntil([&] { return inLog(text, "/var/log/slog"); });
+    }
+    bool inLog(const std::string& text, const std::string& file) {
+        for (const auto& r : hu::slog::readFile(root_.host(file))) {
+            if (r.text == text && r.opcode == 8 && r.severity == 6) return true;
+        }
+        return false;
     }
 
     uint32_t eventsWhenRaised() {
@@ -209,6 +210,25 @@ TEST_F(HdDecTest, DriverOutlivesTheChipAndReportsEioForCommandsThatNeedIt) {
     uint32_t devices = 0;
     ASSERT_EQ(EOK, devctl(fd_, static_cast<int>(DCMD_HDDEC_GET_NUM_DEVICES), &devices, sizeof devices, nullptr));
     EXPECT_EQ(2u, devices);
+}
+
+// The system logger goes away while the driver runs, and comes back: the driver answers all
+// along, its lines go to the fallback file meanwhile and to the logger again once it is back.
+TEST_F(HdDecTest, LoggerGoneAndBackWhileTheDriverRuns) {
+    startDriver();
+    logger_.stop(SIGKILL);
+    EXPECT_EQ(EINVAL, call(DCMD_HDDEC_SET_SOURCE, 0, 1));
+    EXPECT_TRUE(inLog("hd-dec:io_devctl: invalid source idx 1 (maximum is 1)", "/var/log/slog.fallback"));
+    EXPECT_EQ(EOK, call(DCMD_HDDEC_SET_SOURCE, 0, 0));
+
+    Process logger({hu::testing::binPath("slogger")});
+    const std::string line = "hd-dec:io_devctl: invalid num of lanes 2 (maximum is 1)";
+    // Until the new logger has bound the socket the lines still go to the fallback file.
+    EXPECT_TRUE(hu::testing::waitUntil([&] {
+        EXPECT_EQ(EINVAL, call(DCMD_HDDEC_SET_LANES, 1, 2));
+        return inLog(line, "/var/log/slog");
+    }));
+    EXPECT_TRUE(driver_->running());
 }
 
 TEST_F(HdDecTest, InterruptLinesAreHighLevelInputsAfterStartUp) {

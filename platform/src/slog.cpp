@@ -1,6 +1,7 @@
 #include "hu/slog.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -24,6 +25,12 @@ pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
 void reinitInChild() { pthread_mutex_init(&g_lock, nullptr); }
 void initOnce() { pthread_atfork(nullptr, nullptr, reinitInChild); }
 
+// A logger that is alive but does not read (stopped, overloaded) must not stop its senders:
+// a sender waits this long for room in its queue, then writes to the fallback file, and does
+// not wait again until the logger has taken a record.
+constexpr int kLoggerWaitMs = 500;
+bool g_logger_stalled = false;  // under g_lock
+
 bool sendToLogger(const std::vector<char>& datagram) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -32,12 +39,26 @@ bool sendToLogger(const std::vector<char>& datagram) {
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
-    ssize_t sent;
-    do {
-        sent = sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    } while (sent < 0 && errno == EINTR);
+    // Connected, so that poll() tells when the logger's queue has room.
+    ssize_t sent = -1;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        for (;;) {
+            sent = send(fd, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (sent >= 0 || errno == EINTR) {
+                if (sent >= 0) break;
+                continue;
+            }
+            if (errno != EAGAIN || g_logger_stalled) break;
+            pollfd ready{fd, POLLOUT, 0};
+            int n = poll(&ready, 1, kLoggerWaitMs);
+            if (n == 0) g_logger_stalled = true;
+            if (n == 0 || (n < 0 && errno != EINTR)) break;
+        }
+    }
     close(fd);
-    return sent == static_cast<ssize_t>(datagram.size());
+    bool delivered = sent == static_cast<ssize_t>(datagram.size());
+    if (delivered) g_logger_stalled = false;
+    return delivered;
 }
 
 bool appendToFallback(const hu::slog::Record& record) {

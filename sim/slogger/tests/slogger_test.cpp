@@ -1,4 +1,5 @@
 // Records from slogf/vslogf through the logger daemon, and the fallback without one.
+#include <signal.h>
 #include <unistd.h>
 
 #include <string>
@@ -76,6 +77,32 @@ TEST(SloggerTest, WithoutALoggerRecordsGoToTheFallbackFile) {
     auto records = hu::slog::readFile(hu::slog::fallbackPath());
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ("nobody listens", records[0].text);
+}
+
+// A logger that stops reading holds a sender up once, not for every record, and loses nothing:
+// what it could not take is in the fallback file.
+TEST(SloggerTest, AStoppedLoggerDoesNotStopItsSenders) {
+    TempRoot root;
+    Process logger({hu::testing::binPath("slogger")});
+    ASSERT_TRUE(hu::testing::waitUntil([&] { return access(root.host("/dev/slog").c_str(), F_OK) == 0; }));
+    ASSERT_EQ(0, kill(logger.pid(), SIGSTOP));
+    constexpr int kRecords = 100;
+    for (int i = 0; i < kRecords; ++i) ASSERT_GT(slogf(8, _SLOG_INFO, "record %d", i), 0);
+    ASSERT_EQ(0, kill(logger.pid(), SIGCONT));
+    std::vector<hu::slog::Record> records;
+    ASSERT_TRUE(hu::testing::waitUntil([&] {
+        records = hu::slog::readFile(hu::slog::fallbackPath());
+        auto logged = hu::slog::readFile(root.host("/var/log/slog"));
+        records.insert(records.end(), logged.begin(), logged.end());
+        return records.size() >= kRecords;
+    }));
+    std::vector<int> seen(kRecords, 0);
+    for (const auto& r : records) {
+        int i = -1;
+        ASSERT_EQ(1, sscanf(r.text.c_str(), "record %d", &i)) << r.text;
+        ++seen.at(i);
+    }
+    EXPECT_EQ(std::vector<int>(kRecords, 1), seen);
 }
 
 TEST(SloggerTest, ForeignDatagramsAreIgnored) {
