@@ -28,12 +28,14 @@ struct i2c_sendrecv_hdr {
 };
 static_assert(sizeof(i2c_sendrecv_hdr) == kSendRecvHeader);
 
+// A transfer that fails, whatever the cause (the chip does not answer, the I2C service is
+// gone), is EIO to the callers: the chip could not be reached. The log keeps the cause.
 int transfer_write(const char* op, int map, const uint8_t* msg, size_t len) {
     errno = 0;
     ssize_t written = hu_write(map, msg, len);
-    int result = written == static_cast<ssize_t>(len) ? 0 : (written < 0 ? errno : EIO);
-    if (result != 0) hddec_log("%s: Failed to write to the decoder:%s", op, strerror(result));
-    return result;
+    if (written == static_cast<ssize_t>(len)) return 0;
+    hddec_log("%s: Failed to write to the decoder:%s", op, strerror(written < 0 ? errno : EIO));
+    return EIO;
 }
 
 int transfer_read(const char* op, int map, uint8_t reg, size_t n, uint8_t* data) {
@@ -46,7 +48,7 @@ int transfer_read(const char* op, int map, uint8_t reg, size_t n, uint8_t* data)
     int result = devctl(map, DCMD_I2C_SENDRECV, msg, kSendRecvHeader + 1 + n, nullptr);
     if (result != EOK) {
         hddec_log("%s: Failed to read from the decoder:%s", op, strerror(result));
-        return result;
+        return EIO;
     }
     memcpy(data, msg + kSendRecvHeader, n);
     return 0;

@@ -1,5 +1,6 @@
 // Register access to the ADV748x over its twelve I2C register-map devices. Every call is
-// one transfer on the map's device and returns 0 or an errno value.
+// one transfer on the map's device and returns 0, EIO when the transfer failed (its log line
+// says why) or EINVAL for a block longer than a transfer takes.
 #pragma once
 
 #include <cstddef>

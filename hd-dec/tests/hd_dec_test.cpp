@@ -205,7 +205,7 @@ TEST_F(HdDecTest, DriverOutlivesTheChipAndReportsEioForCommandsThatNeedIt) {
     int info = 0;
     EXPECT_EQ(EOK, call(DCMD_HDDEC_GET_RX_STATUS, 0, 0, &status, &info));
     EXPECT_EQ(0xFFFFFFFFu, status);
-    EXPECT_NE(0, info);
+    EXPECT_EQ(EIO, info);
     EXPECT_TRUE(driver_->running());
     uint32_t devices = 0;
     ASSERT_EQ(EOK, devctl(fd_, static_cast<int>(DCMD_HDDEC_GET_NUM_DEVICES), &devices, sizeof devices, nullptr));
