@@ -53,17 +53,7 @@ int stubQuery(HdDecBackend*, uint32_t, void* buffer, size_t length) {
     return g_query_value;
 }
 
-struct Reader {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-    uint32_t take(size_t bytes) {
-        uint32_t value = 0;
-        for (size_t i = 0; i < bytes && at < size; ++i) value |= static_cast<uint32_t>(data[at++]) << (8 * i);
-        return value;
-    }
-    bool done() const { return at >= size; }
-};
+using hu::fuzz::Reader;
 
 void setUp(Reader& in) {
     delete g_hd;

@@ -141,17 +141,7 @@ void checkEngine(const MscContext& ctx) {
                ctx.error_code == MSC_ERR_OFFSET);
 }
 
-struct Reader {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-    uint32_t take(size_t bytes) {
-        uint32_t value = 0;
-        for (size_t i = 0; i < bytes && at < size; ++i) value |= static_cast<uint32_t>(data[at++]) << (8 * i);
-        return value;
-    }
-    bool done() const { return at >= size; }
-};
+using hu::fuzz::Reader;
 
 // The peer puts packets into one of the receive FIFOs and says how many there are.
 void fillFifo(Reader& in) {
