@@ -1,6 +1,5 @@
 // sysetsrvora as a process, seen through the middleware by a client: the store road in each
 // operating state, refusals, persistence across kills, damaged storage and every fault switch.
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -18,9 +17,7 @@
 #include "DSYSDorerClientStore.h"
 #include "DSYSOnOff.h"
 #include "DorerItemId.h"
-#include "DorerPageGetLib.h"
 #include "DorerCatalogue.h"
-#include "dorerDefaults.h"
 #include "hu_testing.h"
 #include "test_changes.h"
 #include "piq/QFPIQFrame.h"
@@ -34,6 +31,7 @@ using hu::testing::Process;
 using hu::testing::TempRoot;
 using Bytes = std::vector<uint8_t>;
 using hu::sysetsrv::testing::change;
+using hu::sysetsrv::testing::itemOnPage;
 using hu::sysetsrv::testing::kShellVersions;
 using hu::sysetsrv::testing::kVin;
 
@@ -145,21 +143,7 @@ protected:
         return response;
     }
 
-    Bytes pageItem(uint32_t id) {
-        Bytes copy(kDorerPageSize);
-        int fd = shm_open(pageName.c_str(), O_RDONLY, 0);
-        if (fd < 0) return {};
-        void* mapped = mmap(nullptr, kDorerPageSize, PROT_READ, MAP_SHARED, fd, 0);
-        close(fd);
-        memcpy(copy.data(), mapped, kDorerPageSize);
-        munmap(mapped, kDorerPageSize);
-        const uint8_t* data = nullptr;
-        uint16_t length = 0;
-        if (DorerPageGetLib_getItem(copy.data(), kDorerPageSize, id, dorerDefaults_getVersion(id), &data, &length) != 0) {
-            return {};
-        }
-        return Bytes(data, data + length);
-    }
+    Bytes pageItem(uint32_t id) { return itemOnPage(pageName, id); }
     std::string dataFile(const std::string& name) { return root.path() + "/var/sysetsrv/" + name; }
 };
 

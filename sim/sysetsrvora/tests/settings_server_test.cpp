@@ -1,7 +1,5 @@
 // The server model with a real page and real partition files: what a store does in each
 // operating state, which stores are refused, what survives a restart, and the fault switches.
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -12,7 +10,6 @@
 
 #include "DSYSDorerStorageType.h"
 #include "DorerItemId.h"
-#include "DorerPageGetLib.h"
 #include "dorerDefaults.h"
 #include "hu_testing.h"
 #include "test_changes.h"
@@ -26,6 +23,7 @@ using hu::testing::TempRoot;
 using hu::testing::writeFile;
 using Bytes = std::vector<uint8_t>;
 using hu::sysetsrv::testing::change;
+using hu::sysetsrv::testing::itemOnPage;
 using hu::sysetsrv::testing::kShellVersions;
 using hu::sysetsrv::testing::kVin;
 
@@ -88,20 +86,9 @@ protected:
 
     // The item as a reader of the shared page finds it (a bit field's field value).
     Bytes pageItem(uint32_t id) {
-        int fd = shm_open(pageName.c_str(), O_RDONLY, 0);
-        EXPECT_GE(fd, 0);
-        Bytes copy(kDorerPageSize);
-        void* mapped = mmap(nullptr, kDorerPageSize, PROT_READ, MAP_SHARED, fd, 0);
-        close(fd);
-        memcpy(copy.data(), mapped, kDorerPageSize);
-        munmap(mapped, kDorerPageSize);
-        const uint8_t* data = nullptr;
-        uint16_t length = 0;
-        if (DorerPageGetLib_getItem(copy.data(), kDorerPageSize, id, dorerDefaults_getVersion(id), &data, &length) != 0) {
-            return {};
-        }
-        if (DorerItemId_isBitField(id)) return {DorerItemId_fieldValue(id, data[0])};
-        return Bytes(data, data + length);
+        Bytes item = itemOnPage(pageName, id);
+        if (!item.empty() && DorerItemId_isBitField(id)) return {DorerItemId_fieldValue(id, item[0])};
+        return item;
     }
 
     Bytes defaultOf(uint32_t id) {
