@@ -32,17 +32,46 @@ bool MscFixture::waitForDriverLog(const std::string& text) const {
     });
 }
 
-std::string MscFixture::ask(const std::string& packets) {
-    auto replies = [this] {
-        std::vector<std::string> r;
-        for (const auto& line : mhlLog()) {
-            if (line.rfind("reply ", 0) == 0) r.push_back(line.substr(6));
-        }
-        return r;
-    };
-    size_t before = replies().size();
-    if (command("mhl send " + packets) != "ok") return "bad request";
+std::vector<std::string> MscFixture::replies() const {
+    std::vector<std::string> r;
+    for (const auto& line : mhlLog()) {
+        if (line.rfind("reply ", 0) == 0) r.push_back(line.substr(6));
+    }
+    return r;
+}
+
+std::string MscFixture::replyAfter(size_t before) const {
     std::vector<std::string> after;
     if (!hu::testing::waitUntil([&] { return (after = replies()).size() > before; })) return "no reply";
     return after[before];
+}
+
+std::string MscFixture::ask(const std::string& packets) {
+    size_t before = replies().size();
+    if (command("mhl send " + packets) != "ok") return "bad request";
+    return replyAfter(before);
+}
+
+std::string MscFixture::askInParts(int held, const std::string& packets, const std::function<bool()>& waitingForRest) {
+    auto drops = [this] {
+        auto log = mhlLog();
+        return std::count(log.begin(), log.end(), "dropped");
+    };
+    std::string reply = "no reply";
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const size_t before = replies().size();
+        const auto dropped = drops();
+        if (command("mhl send hold " + std::to_string(held) + " " + packets) != "ok") return "bad request";
+        waitingForRest();
+        if (command("mhl flush") != "ok") return "bad flush";
+        bool gaveUp = false;
+        hu::testing::waitUntil([&] {
+            auto r = replies();
+            if (r.size() > before) reply = r[before];
+            gaveUp = drops() > dropped;
+            return r.size() > before || gaveUp;
+        });
+        if (!gaveUp) break;
+    }
+    return reply;
 }

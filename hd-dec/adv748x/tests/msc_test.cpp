@@ -90,17 +90,12 @@ TEST_F(MscFixture, RequestsInPartsAreAnsweredWhenComplete) {
     auto enabled = [this](const char* reg, int bit) {
         return hu::testing::waitUntil([&] { return std::stoi(command(std::string("get cbus ") + reg), nullptr, 16) & bit; });
     };
-    mhl("send hold 1 c:61 d:04");
-    ASSERT_TRUE(enabled("16", 0x04));
-    EXPECT_EQ("0x01", command("get cbus 35"));
-    mhl("flush");
-    ASSERT_TRUE(waitForMhl("reply c:33 d:10"));
+    // The size to match is the request's length less one.
+    EXPECT_EQ("c:33 d:10",
+              askInParts(1, "c:61 d:04", [&] { return enabled("16", 0x04) && command("get cbus 35") == "0x01"; }));
     ASSERT_TRUE(hu::testing::waitUntil([&] { return command("get cbus 16") == "0xf3"; }));
 
-    mhl("send hold 3 c:6c d:42 d:89 d:10 d:aa d:bb c:32");
-    ASSERT_TRUE(enabled("17", 0x80));
-    mhl("flush");
-    ASSERT_TRUE(waitForMhl("reply c:33", 1));
+    EXPECT_EQ("c:33", askInParts(3, "c:6c d:42 d:89 d:10 d:aa d:bb c:32", [&] { return enabled("17", 0x80); }));
     stopEngine();
     EXPECT_EQ(0xaa, msc().local_regs[0x42]);
     EXPECT_EQ(0xbb, msc().local_regs[0x43]);
