@@ -24,12 +24,12 @@ bool ServiceBinding::start(SettingsServer& server) {
     server_ = &server;
     using namespace std::placeholders;
     service_.provide({DSYSOnOff::kInterfaceName, DSYSOnOff::kVersionMajor, DSYSOnOff::kVersionMinor,
-                      kImplementationVersion, std::bind(&ServiceBinding::onOnOffRequest, this, _1, _2)});
+                      kImplementationVersion, std::bind(&ServiceBinding::carryOut, this, &ServiceBinding::onOnOffRequest, _1, _2)});
     service_.provide({DSYSDorerClientStore::kInterfaceName, DSYSDorerClientStore::kVersionMajor,
                       DSYSDorerClientStore::kVersionMinor, kImplementationVersion,
-                      std::bind(&ServiceBinding::onStoreRequest, this, _1, _2)});
+                      std::bind(&ServiceBinding::carryOut, this, &ServiceBinding::onStoreRequest, _1, _2)});
     service_.provide({DSYSDorerAdmin::kInterfaceName, DSYSDorerAdmin::kVersionMajor, DSYSDorerAdmin::kVersionMinor,
-                      kImplementationVersion, std::bind(&ServiceBinding::onAdminRequest, this, _1, _2)});
+                      kImplementationVersion, std::bind(&ServiceBinding::carryOut, this, &ServiceBinding::onAdminRequest, _1, _2)});
     pageService_.provide({DSYSDorerClientGet::kInterfaceName, DSYSDorerClientGet::kVersionMajor,
                           DSYSDorerClientGet::kVersionMinor, kImplementationVersion, FQFPIQRequestHandler()});
     publishAll();
@@ -94,10 +94,15 @@ void ServiceBinding::answer(const SQFPIQRequest& request, Request kind, uint32_t
         if (options_.answerDelayMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.answerDelayMs));
         service_.respond(request, updateId, QFServices::eResultType_Ok, writer);
     } else {
-        // Said aloud, so that whoever waits for the answer knows the request has arrived.
-        std::fprintf(stderr, "sysetsrvora: %s carried out, not answered (--no-answer)\n", requestName(kind));
+        withheld_ = requestName(kind);
     }
     countRequest();
+}
+
+void ServiceBinding::carryOut(RequestHandler handler, const SQFPIQRequest& request, IQFIStream& payload) {
+    withheld_ = nullptr;
+    (this->*handler)(request, payload);
+    if (withheld_ != nullptr) std::fprintf(stderr, "sysetsrvora: %s carried out, not answered (--no-answer)\n", withheld_);
 }
 
 // A request this server cannot read or does not know: the client learns that it failed.

@@ -38,6 +38,11 @@ private:
     void onOnOffRequest(const SQFPIQRequest& request, IQFIStream& payload);
     void onStoreRequest(const SQFPIQRequest& request, IQFIStream& payload);
     void onAdminRequest(const SQFPIQRequest& request, IQFIStream& payload);
+    using RequestHandler = void (ServiceBinding::*)(const SQFPIQRequest&, IQFIStream&);
+    // Runs one request; an answer the switches withheld is said on stderr once the request has
+    // been carried out whole (a state switch publishes the new state after its answer), so that
+    // whoever waits for that line knows the request's effects are out.
+    void carryOut(RequestHandler handler, const SQFPIQRequest& request, IQFIStream& payload);
     // Sends a response unless the switches say otherwise; counts the request.
     void answer(const SQFPIQRequest& request, Request kind, uint32_t updateId, const FQFPIQPayloadWriter& writer);
     void answerFailed(const SQFPIQRequest& request);
@@ -49,6 +54,7 @@ private:
     CQFPIQServer service_{"DorerSrv"};
     CQFPIQServer pageService_{"DorerPageProxy"};
     std::atomic<uint32_t> requests_{0};
+    const char* withheld_ = nullptr;  // the request whose answer carryOut is to report
 };
 
 }  // namespace hu::sysetsrv

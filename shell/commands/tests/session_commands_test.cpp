@@ -271,6 +271,9 @@ TEST_F(SessionTest, ServerKilledDuringRequest) {
         ASSERT_TRUE(hu::testing::waitUntil(
             [&] { return mServer->err().find(request.noAnswer + " carried out, not answered") != std::string::npos; }));
         mServer->stop(SIGKILL);
+        // The request ends without its server; only then the new one comes, so that the shell's
+        // reconnection cannot answer for the old server.
+        ASSERT_TRUE(hu::testing::waitUntil([&] { return shell.out().find(request.output + kPrompt) != std::string::npos; }));
         startServer({"--data-dir=" + data + "_again"});
         shell.writeStdin("connect\nreload\nstore\nlastres\nexit\n");
         EXPECT_EQ(0, WEXITSTATUS(shell.wait()));
