@@ -44,10 +44,8 @@ bool sendToLogger(const std::vector<char>& datagram) {
     if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
         for (;;) {
             sent = send(fd, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (sent >= 0 || errno == EINTR) {
-                if (sent >= 0) break;
-                continue;
-            }
+            if (sent >= 0) break;
+            if (errno == EINTR) continue;
             if (errno != EAGAIN || g_logger_stalled) break;
             pollfd ready{fd, POLLOUT, 0};
             int n = poll(&ready, 1, kLoggerWaitMs);

@@ -24,12 +24,14 @@ bool ServiceBinding::start(SettingsServer& server) {
     server_ = &server;
     using namespace std::placeholders;
     service_.provide({DSYSOnOff::kInterfaceName, DSYSOnOff::kVersionMajor, DSYSOnOff::kVersionMinor,
-                      kImplementationVersion, std::bind(&ServiceBinding::carryOut, this, &ServiceBinding::onOnOffRequest, _1, _2)});
+                      kImplementationVersion,
+                      std::bind(&ServiceBinding::carryOut, this, &ServiceBinding::onOnOffRequest, _1, _2)});
     service_.provide({DSYSDorerClientStore::kInterfaceName, DSYSDorerClientStore::kVersionMajor,
                       DSYSDorerClientStore::kVersionMinor, kImplementationVersion,
                       std::bind(&ServiceBinding::carryOut, this, &ServiceBinding::onStoreRequest, _1, _2)});
     service_.provide({DSYSDorerAdmin::kInterfaceName, DSYSDorerAdmin::kVersionMajor, DSYSDorerAdmin::kVersionMinor,
-                      kImplementationVersion, std::bind(&ServiceBinding::carryOut, this, &ServiceBinding::onAdminRequest, _1, _2)});
+                      kImplementationVersion,
+                      std::bind(&ServiceBinding::carryOut, this, &ServiceBinding::onAdminRequest, _1, _2)});
     pageService_.provide({DSYSDorerClientGet::kInterfaceName, DSYSDorerClientGet::kVersionMajor,
                           DSYSDorerClientGet::kVersionMinor, kImplementationVersion, FQFPIQRequestHandler()});
     publishAll();
@@ -102,7 +104,9 @@ void ServiceBinding::answer(const SQFPIQRequest& request, Request kind, uint32_t
 void ServiceBinding::carryOut(RequestHandler handler, const SQFPIQRequest& request, IQFIStream& payload) {
     withheld_ = nullptr;
     (this->*handler)(request, payload);
-    if (withheld_ != nullptr) std::fprintf(stderr, "sysetsrvora: %s carried out, not answered (--no-answer)\n", withheld_);
+    if (withheld_ != nullptr) {
+        std::fprintf(stderr, "sysetsrvora: %s carried out, not answered (--no-answer)\n", withheld_);
+    }
 }
 
 // A request this server cannot read or does not know: the client learns that it failed.
