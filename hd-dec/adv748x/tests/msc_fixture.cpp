@@ -57,8 +57,9 @@ std::string MscFixture::askInParts(int held, const std::string& packets, const s
         auto log = mhlLog();
         return std::count(log.begin(), log.end(), "dropped");
     };
-    std::string reply = "no reply";
+    std::string reply;
     for (int attempt = 0; attempt < 5; ++attempt) {
+        reply = "no reply";  // not the reply of an attempt given up
         const size_t before = replies().size();
         const auto dropped = drops();
         if (command("mhl send hold " + std::to_string(held) + " " + packets) != "ok") return "bad request";
