@@ -21,7 +21,7 @@ RunningTerminal::RunningTerminal(const std::vector<std::string>& extra_args, int
                    {"HU_SCREEN_CAPTURE", framePath()},
                    {"FLASHTERM_STATE_DUMP", root_.host("/state.txt")}};
     terminal_ = std::make_unique<hu::testing::Process>(argv, options);
-    up_ = hu::testing::waitForServer("/dev/FlashTerm");
+    up_ = hu::testing::waitForServer("/dev/FlashTerm", *terminal_);
     if (up_) fd_ = hu_open("/dev/FlashTerm", O_RDWR);
     up_ = fd_ >= 0;
 }

@@ -28,7 +28,7 @@ class HdDecTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(hu::testing::waitUntil([&] { return access(root_.host("/dev/slog").c_str(), F_OK) == 0; }));
-        ASSERT_TRUE(hu::testing::waitForServer("/dev/i2c/i2c_0/sdp_main_map"));
+        ASSERT_TRUE(hu::testing::waitForServer("/dev/i2c/i2c_0/sdp_main_map", chip_));
         hu::makeDirs(root_.host("/dev"));
         mem_ = open(root_.host("/dev/mem").c_str(), O_RDWR | O_CREAT, 0666);
         ASSERT_GE(mem_, 0);
@@ -42,7 +42,7 @@ protected:
         std::vector<std::string> argv{hu::testing::binPath("hdrx-adv748x")};
         argv.insert(argv.end(), args.begin(), args.end());
         driver_ = std::make_unique<Process>(argv);
-        ASSERT_TRUE(hu::testing::waitForServer(HDDEC_DEVICE_PATH));
+        ASSERT_TRUE(hu::testing::waitForServer(HDDEC_DEVICE_PATH, *driver_));
         fd_ = hu_open(HDDEC_DEVICE_PATH, O_RDWR);
         ASSERT_GE(fd_, 0);
     }
@@ -255,7 +255,7 @@ TEST_F(HdDecTest, StopsCleanlyOnSigterm) {
 TEST(HdDecStartupTest, AbsentMapEndsStartUpWithItsErrno) {
     hu::testing::TempRoot root;
     Process chip({hu::testing::binPath("adv748x_chip"), "-a", "cbus"});
-    ASSERT_TRUE(hu::testing::waitForServer("/dev/i2c/i2c_0/sdp_main_map"));
+    ASSERT_TRUE(hu::testing::waitForServer("/dev/i2c/i2c_0/sdp_main_map", chip));
     auto result = hu::testing::run({hu::testing::binPath("hdrx-adv748x")});
     EXPECT_EQ(1, result.exit_code);
     EXPECT_NE(std::string::npos,

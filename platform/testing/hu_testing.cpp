@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -31,6 +32,15 @@ int exitCodeOf(int status) {
 }
 
 int g_capture_counter = 0;
+
+std::string lastLines(const std::string& text, size_t count) {
+    size_t start = text.size();
+    if (start > 0 && text[start - 1] == '\n') --start;  // the last line's own break
+    for (size_t lines = 0; start > 0; --start) {
+        if (text[start - 1] == '\n' && ++lines == count) break;
+    }
+    return text.substr(start);
+}
 
 }  // namespace
 
@@ -158,6 +168,19 @@ long Process::peakResidentKiB() const {
 }
 std::string Process::err() const { return readFile(err_path_); }
 
+void Process::reportFailure(const std::string& what) {
+    std::ostringstream report;
+    report << what << ": process " << pid_;
+    if (running()) {
+        report << " still runs";
+    } else {
+        report << " ended with status " << exitCodeOf(status_);
+    }
+    report << "\n--- last lines of its standard output:\n" << lastLines(out(), 20)
+           << "\n--- last lines of its standard error:\n" << lastLines(err(), 20) << "\n";
+    std::cerr << report.str();
+}
+
 RunResult run(const std::vector<std::string>& argv, const std::string& input, const Process::Options& options) {
     Process::Options with_stdin = options;
     with_stdin.pipe_stdin = true;
@@ -181,15 +204,24 @@ bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds tim
     return true;
 }
 
+namespace {
+bool serverAnswers(const std::string& target_path) {
+    int fd = hu_open(target_path.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    hu_close(fd);
+    return true;
+}
+}  // namespace
+
 bool waitForServer(const std::string& target_path, std::chrono::milliseconds timeout) {
-    return waitUntil(
-        [&] {
-            int fd = hu_open(target_path.c_str(), O_RDONLY);
-            if (fd < 0) return false;
-            hu_close(fd);
-            return true;
-        },
-        timeout);
+    return waitUntil([&] { return serverAnswers(target_path); }, timeout);
+}
+
+bool waitForServer(const std::string& target_path, Process& server, std::chrono::milliseconds timeout) {
+    bool up = false;
+    waitUntil([&] { return (up = serverAnswers(target_path)) || !server.running(); }, timeout);
+    if (!up) server.reportFailure("no server answered at " + target_path);
+    return up;
 }
 
 std::string readFile(const std::string& host_path) {

@@ -57,6 +57,9 @@ public:
     std::string err() const;
     // The process's peak resident set size so far (VmHWM), in KiB; -1 when it has ended.
     long peakResidentKiB() const;
+    // Says on standard error what did not happen, whether the process still runs (or how it
+    // ended), and the last lines of its output: a failed wait then explains itself in the test log.
+    void reportFailure(const std::string& what);
 
 private:
     pid_t pid_ = -1;
@@ -79,6 +82,10 @@ bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds tim
 
 // Waits until a resource manager answers at target_path.
 bool waitForServer(const std::string& target_path, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// The same for the server process that should answer there: gives up as soon as it has ended,
+// and reports a failed wait with the end of its output.
+bool waitForServer(const std::string& target_path, Process& server,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 std::string readFile(const std::string& host_path);
 void writeFile(const std::string& host_path, const std::string& content);

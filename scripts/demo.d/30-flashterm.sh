@@ -2,13 +2,13 @@
 section "FlashTerm and FlashClient"
 flashterm_font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 flashterm_frame="$HU_ROOT/flashterm.png"
-# -displayfd 1: Xvfb takes a free display number and prints it.
-start_standin xvfb Xvfb -displayfd 1 -screen 0 1280x480x24 -nolisten tcp
-for _ in $(seq 1 200); do
-    [ -s "$HU_ROOT/xvfb.log" ] && head -1 "$HU_ROOT/xvfb.log" | grep -qx '[0-9]*' && break
-    sleep 0.05
-done
-flashterm_display=":$(head -1 "$HU_ROOT/xvfb.log")"
+# -displayfd 3: Xvfb takes a free display number and writes it to a descriptor of its own (its
+# standard error, in the log, may carry warnings).
+exec 3>"$HU_ROOT/xvfb.display"
+start_standin xvfb Xvfb -displayfd 3 -screen 0 1280x480x24 -nolisten tcp
+exec 3>&-
+wait_for "Xvfb's display number" grep -qx '[0-9][0-9]*' "$HU_ROOT/xvfb.display"
+flashterm_display=":$(cat "$HU_ROOT/xvfb.display")"
 start_standin flashterm env DISPLAY="$flashterm_display" HU_SCREEN_CAPTURE="$flashterm_frame" \
     "$HU_BIN/FlashTerm" -p "$flashterm_font"
 wait_for_path /dev/FlashTerm

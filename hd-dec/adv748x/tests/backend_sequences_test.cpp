@@ -277,7 +277,7 @@ TEST_F(SequenceTest, FailedEngineStartLeavesHdmiUnprogrammed) {
 TEST(AbsentMapTest, InitFailsWithThatMapsErrnoAndLogsIt) {
     hu::testing::TempRoot root;
     hu::testing::Process chip({hu::testing::binPath("adv748x_chip"), "-a", "cp"});
-    ASSERT_TRUE(hu::testing::waitForServer(adv748x_sim::kControlDevice));
+    ASSERT_TRUE(hu::testing::waitForServer(adv748x_sim::kControlDevice, chip));
     HdDecBackend backend{};
     adv748x_backend_setup(&backend);
     EXPECT_EQ(ENOENT, backend.init(&backend, 0));

@@ -8,7 +8,7 @@ void ChipFixture::startChip(const std::vector<std::string>& options) {
     std::vector<std::string> argv = {hu::testing::binPath("adv748x_chip")};
     argv.insert(argv.end(), options.begin(), options.end());
     chip_ = std::make_unique<hu::testing::Process>(argv);
-    ASSERT_TRUE(hu::testing::waitForServer(adv748x_sim::kControlDevice));
+    ASSERT_TRUE(hu::testing::waitForServer(adv748x_sim::kControlDevice, *chip_));
     control_ = std::make_unique<adv748x_sim::ChipControl>();
     ASSERT_TRUE(control_->connected());
     adv748x_backend_setup(&backend_);

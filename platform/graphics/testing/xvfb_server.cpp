@@ -14,6 +14,8 @@ XvfbServer::XvfbServer(int width, int height) {
         }) &&
         out.find('\n') != std::string::npos) {
         display_ = ":" + out.substr(0, out.find('\n'));
+    } else {
+        process_->reportFailure("Xvfb gave no display number");
     }
 }
 
