@@ -17,6 +17,7 @@
 #include "hu/devctl.h"
 #include "hu/path.h"
 #include "hu/resmgr.h"
+#include "hu/unix_socket.h"
 
 namespace {
 
@@ -127,14 +128,8 @@ void sendRaw(const void* data, size_t size) {
 // Connects and opens for reading and writing, as every client does.
 void openClient() {
     if (g_client >= 0) close(g_client);
-    std::string path = hu::resolve("/dev/fuzzprobe");
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    FUZZ_CHECK(path.size() < sizeof addr.sun_path);
-    memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    g_client = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    g_client = hu::unix_socket::connectTo(hu::resolve("/dev/fuzzprobe"), SOCK_SEQPACKET);
     FUZZ_CHECK(g_client >= 0);
-    FUZZ_CHECK(connect(g_client, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0);
     _io_connect open{_IO_CONNECT, 0, O_RDWR + 1, 0, 0};
     sendRaw(&open, sizeof open);
     serveOne();

@@ -16,6 +16,7 @@
 #include "hu/devctl.h"
 #include "hu/flash.h"
 #include "hu/path.h"
+#include "hu/unix_socket.h"
 
 namespace {
 
@@ -101,18 +102,9 @@ long transact(int fd, const void* header, size_t header_size, const void* body, 
 }
 
 int openResourceManager(const std::string& host_path, int oflag) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (host_path.size() >= sizeof addr.sun_path) {
-        errno = ENAMETOOLONG;
-        return -1;
-    }
-    memcpy(addr.sun_path, host_path.c_str(), host_path.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        errno = ENOENT;  // a path whose server is gone does not exist
+    int fd = hu::unix_socket::connectTo(host_path, SOCK_SEQPACKET);
+    if (fd < 0) {
+        if (errno != ENAMETOOLONG) errno = ENOENT;  // a path whose server is gone does not exist
         return -1;
     }
     int size = kSendBuffer;

@@ -14,6 +14,7 @@
 #include "dispatch_internal.h"
 #include "hu/devctl.h"
 #include "hu/path.h"
+#include "hu/unix_socket.h"
 #include "registry.h"
 
 using hu::dispatch::Attachment;
@@ -54,24 +55,12 @@ Connection* connectionOf(resmgr_context_t* ctp) {
 
 namespace {
 
-bool fillSocketAddress(const std::string& host_path, sockaddr_un* addr) {
-    *addr = {};
-    addr->sun_family = AF_UNIX;
-    if (host_path.size() >= sizeof addr->sun_path) {
-        errno = ENAMETOOLONG;
-        return false;
-    }
-    std::memcpy(addr->sun_path, host_path.c_str(), host_path.size() + 1);
-    return true;
-}
-
 // True when a live server answers at host_path.
-bool someoneListens(const sockaddr_un& addr) {
-    int probe = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+bool someoneListens(const std::string& host_path) {
+    int probe = hu::unix_socket::connectTo(host_path, SOCK_SEQPACKET);
     if (probe < 0) return false;
-    bool live = connect(probe, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
     close(probe);
-    return live;
+    return true;
 }
 
 unsigned msgMaxSize(const dispatch_t* dpp) {
@@ -173,25 +162,15 @@ int resmgr_attach(dispatch_t* dpp, resmgr_attr_t* attr, const char* path, enum _
     }
     auto attachment = std::make_unique<Attachment>();
     attachment->host_path = hu::resolveForCreate(path);
-    sockaddr_un addr;
-    if (!fillSocketAddress(attachment->host_path, &addr)) return -1;
-
     struct stat st {};
-    if (lstat(attachment->host_path.c_str(), &st) == 0) {
-        if (S_ISSOCK(st.st_mode) && someoneListens(addr)) {
-            errno = EBUSY;
-            return -1;
-        }
-        unlink(attachment->host_path.c_str());  // left behind by a server that died
-    }
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 64) != 0) {
-        int saved = errno;
-        close(fd);
-        errno = saved;
+    if (lstat(attachment->host_path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) &&
+        someoneListens(attachment->host_path)) {
+        errno = EBUSY;
         return -1;
     }
+    // Whatever else is there was left behind by a server that died.
+    int fd = hu::unix_socket::bindAt(attachment->host_path, SOCK_SEQPACKET, 64);
+    if (fd < 0) return -1;
     chmod(attachment->host_path.c_str(), 0666);
     attachment->listen_fd = fd;
     if (attr != nullptr) attachment->attr = *attr;

@@ -17,6 +17,7 @@
 #include "hu/interrupt_line.h"
 #include "hu/neutrino.h"
 #include "hu/path.h"
+#include "hu/unix_socket.h"
 #include "timeout.h"
 
 namespace {
@@ -37,14 +38,6 @@ int g_next_id = 1;
 std::string socketPath(int intr) { return hu::resolveForCreate("/dev/irq/" + std::to_string(intr)); }
 std::string levelPath(int intr) { return hu::resolveForCreate("/dev/irq/" + std::to_string(intr) + ".level"); }
 
-bool socketAddress(int intr, sockaddr_un* addr) {
-    std::string path = socketPath(intr);
-    *addr = {};
-    addr->sun_family = AF_UNIX;
-    if (path.size() >= sizeof addr->sun_path) return false;
-    memcpy(addr->sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
 
 void setLevel(int intr, char level) {
     int fd = open(levelPath(intr).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -56,7 +49,7 @@ void setLevel(int intr, char level) {
 
 void sendEdge(int intr) {
     sockaddr_un addr;
-    if (!socketAddress(intr, &addr)) return;
+    if (!hu::unix_socket::address(socketPath(intr), &addr)) return;
     int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return;
     char edge = 1;
@@ -100,20 +93,8 @@ int InterruptAttachEvent(int intr, const struct sigevent* event, unsigned flags)
         errno = EINVAL;
         return -1;
     }
-    sockaddr_un addr;
-    if (!socketAddress(intr, &addr)) {
-        errno = ENAMETOOLONG;
-        return -1;
-    }
-    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    int fd = hu::unix_socket::bindAt(socketPath(intr), SOCK_DGRAM);
     if (fd < 0) return -1;
-    unlink(addr.sun_path);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        int saved = errno;
-        close(fd);
-        errno = saved;
-        return -1;
-    }
     std::lock_guard<std::mutex> lock(g_mutex);
     int id = g_next_id++;
     Attachment a{intr, fd, flags, pthread_self()};
@@ -129,8 +110,7 @@ int InterruptDetach(int id) {
         errno = EINVAL;
         return -1;
     }
-    sockaddr_un addr;
-    if (socketAddress(it->second.intr, &addr)) unlink(addr.sun_path);
+    unlink(socketPath(it->second.intr).c_str());
     close(it->second.fd);
     g_attachments.erase(it);
     return 0;

@@ -14,6 +14,7 @@
 
 #include "hu/path.h"
 #include "hu/slog_record.h"
+#include "hu/unix_socket.h"
 
 namespace {
 
@@ -32,26 +33,19 @@ constexpr int kLoggerWaitMs = 500;
 bool g_logger_stalled = false;  // under g_lock
 
 bool sendToLogger(const std::vector<char>& datagram) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::string path = hu::resolve("/dev/slog");
-    if (path.size() >= sizeof addr.sun_path) return false;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
     // Connected, so that poll() tells when the logger's queue has room.
+    int fd = hu::unix_socket::connectTo(hu::resolve("/dev/slog"), SOCK_DGRAM);
+    if (fd < 0) return false;
     ssize_t sent = -1;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-        for (;;) {
-            sent = send(fd, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (sent >= 0) break;
-            if (errno == EINTR) continue;
-            if (errno != EAGAIN || g_logger_stalled) break;
-            pollfd ready{fd, POLLOUT, 0};
-            int n = poll(&ready, 1, kLoggerWaitMs);
-            if (n == 0) g_logger_stalled = true;
-            if (n == 0 || (n < 0 && errno != EINTR)) break;
-        }
+    for (;;) {
+        sent = send(fd, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (sent >= 0) break;
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN || g_logger_stalled) break;
+        pollfd ready{fd, POLLOUT, 0};
+        int n = poll(&ready, 1, kLoggerWaitMs);
+        if (n == 0) g_logger_stalled = true;
+        if (n == 0 || (n < 0 && errno != EINTR)) break;
     }
     close(fd);
     bool delivered = sent == static_cast<ssize_t>(datagram.size());

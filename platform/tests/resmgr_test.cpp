@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "hu/devctl.h"
+#include "hu/unix_socket.h"
 #include "hu_testing.h"
 #include "probe_protocol.h"
 
@@ -31,12 +32,8 @@ protected:
 
     // A raw client socket, for messages the client library would never send.
     int rawConnect() {
-        int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::string path = root_.host("/dev/probe");
-        memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-        EXPECT_EQ(0, connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
+        int fd = hu::unix_socket::connectTo(root_.host("/dev/probe"), SOCK_SEQPACKET);
+        EXPECT_GE(fd, 0);
         return fd;
     }
     hu::wire::ReplyHeader rawExchange(int fd, const void* msg, size_t size) {

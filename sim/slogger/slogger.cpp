@@ -13,6 +13,7 @@
 
 #include "hu/path.h"
 #include "hu/slog_record.h"
+#include "hu/unix_socket.h"
 
 namespace {
 
@@ -41,16 +42,8 @@ int main(int argc, char** argv) {
     }
 
     std::string device = hu::resolveForCreate("/dev/slog");
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (device.size() >= sizeof addr.sun_path) {
-        std::fprintf(stderr, "slogger: path too long: %s\n", device.c_str());
-        return 1;
-    }
-    std::memcpy(addr.sun_path, device.c_str(), device.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    unlink(device.c_str());
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    int fd = hu::unix_socket::bindAt(device, SOCK_DGRAM);
+    if (fd < 0) {
         std::fprintf(stderr, "slogger: cannot bind %s: %s\n", device.c_str(), std::strerror(errno));
         return 1;
     }

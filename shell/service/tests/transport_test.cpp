@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CDSYSDorerAdminProxy.h"
+#include "hu/unix_socket.h"
 #include "piq/QFPIQFrame.h"
 #include "service_test_support.h"
 
@@ -18,30 +19,9 @@ namespace {
 
 using namespace service_test;
 
-int connectTo(const std::string& path) {
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
+int connectTo(const std::string& path) { return hu::unix_socket::connectTo(path, SOCK_STREAM); }
 
-int listenAt(const std::string& path) {
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    unlink(path.c_str());
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 4) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
+int listenAt(const std::string& path) { return hu::unix_socket::bindAt(path, SOCK_STREAM, 4); }
 
 // True when the peer closed the connection (a read gives end of file).
 bool closedByPeer(int fd) {

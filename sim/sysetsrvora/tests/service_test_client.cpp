@@ -8,28 +8,14 @@
 #include <cstring>
 
 #include "hu_testing.h"
+#include "hu/unix_socket.h"
 #include "piq/QFPIQFrame.h"
 
 namespace hu::sysetsrv::testing {
 
-namespace {
-
-int connectTo(const std::string& path) {
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return -1;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
-    if (fd >= 0) close(fd);
-    return -1;
-}
-
-}  // namespace
-
 ServiceTestClient::ServiceTestClient(const std::string& role) {
     const std::string path = QFPIQFrame::endpointPath(role);
-    hu::testing::waitUntil([&] { return (fd_ = connectTo(path)) >= 0; });
+    hu::testing::waitUntil([&] { return (fd_ = hu::unix_socket::connectTo(path, SOCK_STREAM)) >= 0; });
 }
 
 ServiceTestClient::~ServiceTestClient() {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <set>
 
+#include "hu/unix_socket.h"
 #include "piq/QFPIQFrame.h"
 #include "qf/QFTrace.h"
 
@@ -53,15 +54,10 @@ CQFPIQServer::~CQFPIQServer() { stop(); }
 void CQFPIQServer::provide(const SQFPIQInterface& interface) { mInterfaces.push_back(interface); }
 
 bool CQFPIQServer::start() {
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    if (mListenFd >= 0 || mPath.size() >= sizeof address.sun_path) return false;
-    std::memcpy(address.sun_path, mPath.c_str(), mPath.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (mListenFd >= 0) return false;
+    const int fd = hu::unix_socket::bindAt(mPath, SOCK_STREAM, 16);
     if (fd < 0) return false;
-    unlink(mPath.c_str());
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0 ||
-        pipe2(mWakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (pipe2(mWakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         close(fd);
         return false;
     }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 
+#include "hu/unix_socket.h"
 #include "piq/CQFProxyBase.h"
 #include "piq/QFPIQFrame.h"
 #include "qf/CQFThread.h"
@@ -207,22 +208,7 @@ private:
     }
 
     static int connectTo(const std::string& role) {
-        const std::string path = QFPIQFrame::endpointPath(role);
-        sockaddr_un address = {};
-        address.sun_family = AF_UNIX;
-        if (path.size() >= sizeof address.sun_path) return -1;
-        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return -1;
-        int result;
-        do {
-            result = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        } while (result != 0 && errno == EINTR);
-        if (result != 0) {
-            close(fd);
-            return -1;
-        }
-        return fd;
+        return hu::unix_socket::connectTo(QFPIQFrame::endpointPath(role), SOCK_STREAM);
     }
 
     void sendImport(Role& role, Service& service) {
