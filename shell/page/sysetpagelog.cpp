@@ -1,6 +1,5 @@
 #include "sysetpagelog.h"
 
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,7 +27,7 @@ int severity(DorerPageLogLevel level) { return level == DORER_PAGE_LOG_ERROR ? _
 
 // The kernel's thread id: what the target's pthread_self() returns (a small number), where
 // glibc's is an address.
-int threadId() { return static_cast<int>(syscall(SYS_gettid)); }
+int threadId() { return static_cast<int>(gettid()); }
 
 }  // namespace
 

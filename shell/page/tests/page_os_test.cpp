@@ -2,7 +2,6 @@
 // with one WARNING, failures logged with errno (which logging leaves alone), the log line form.
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,7 +52,7 @@ struct PageOsTest : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(hu::testing::waitUntil([&] { return access(root.host("/dev/slog").c_str(), F_OK) == 0; }));
         prefix = "[DorerPage V=1.3,D=0,PID=" + std::to_string(getpid()) +
-                 ",TID=" + std::to_string(syscall(SYS_gettid)) + ",F=";
+                 ",TID=" + std::to_string(gettid()) + ",F=";
     }
     void TearDown() override { DorerPageOs_calls() = saved; }
 

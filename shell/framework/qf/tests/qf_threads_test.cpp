@@ -1,5 +1,4 @@
 // Component threads, events, jobs and timers on real threads.
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -207,7 +206,7 @@ TEST(CQFThreadTest, NamesAreVisibleToTheOperatingSystem) {
     std::string comm;
     CQFThread thread("DorerShellFileIOWorkerThread_CfgShell");
     ASSERT_TRUE(thread.start([&] {
-        std::ifstream in("/proc/self/task/" + std::to_string(syscall(SYS_gettid)) + "/comm");
+        std::ifstream in("/proc/self/task/" + std::to_string(gettid()) + "/comm");
         std::getline(in, comm);
         EXPECT_STREQ("DorerShellFileIOWorkerThread_CfgShell", CQFThread::currentName());
     }));
