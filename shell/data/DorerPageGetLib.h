@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "DorerItemId.h"
+#include "sysetpagelayout.h"
 
-constexpr uint32_t kDorerPageSize = 8192;
 constexpr uint8_t kDorerPageVersion = 1;
 constexpr uint32_t kDorerPageTableOffset = 3;
 constexpr uint32_t kDorerPageEntrySize = 6;

@@ -5,9 +5,7 @@
 
 #include <cstdint>
 
-// Default object names; callers pass the names they use.
-constexpr const char* kDorerDefaultPageName = "/sysetpage";
-constexpr const char* kDorerDefaultPageLockName = "/sysetpage-lock";
+#include "sysetpagelayout.h"
 
 // Attaches and takes the first copy; while attached it only refreshes.
 int DorerPageGetSh_attach(const char* pagePath, const char* lockPath);

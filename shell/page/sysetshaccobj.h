@@ -3,19 +3,7 @@
 // attaches first. The lock functions serve the process-local lock of the reader as well.
 #pragma once
 
-#include <pthread.h>
-
-#include <cstdint>
-
-struct DorerShAccObj {
-    pthread_rwlock_t rwLock;
-    uint32_t changeCounter;  // the writer increments it after every rewrite of the page
-    uint32_t timeStamp;      // time(NULL) at the last initialisation or write
-};
-static_assert(sizeof(DorerShAccObj) == sizeof(pthread_rwlock_t) + 8, "lock followed by two u32, no gaps");
-
-// Serialises the creation of the access object between processes.
-constexpr const char* kDorerCreateLockName = "/sysetpage-create-lock";
+#include "sysetpagelayout.h"
 
 // Opens (or creates and initialises) and maps the access object; 0 or -1. With the environment
 // variable SYSETPAGE_DEBUG_ORA set, runs the instrumented attach instead.

@@ -15,7 +15,6 @@ namespace hu::pagewriter {
 
 namespace {
 
-constexpr const char* kCreateLockName = "/sysetpage-create-lock";
 
 template <class Call>
 int retryOnEintr(Call call) {
@@ -31,7 +30,7 @@ uint32_t now() { return static_cast<uint32_t>(time(nullptr)); }
 // Holds the creation semaphore for a scope.
 class CreationLock {
 public:
-    CreationLock() : semaphore_(sem_open(kCreateLockName, O_CREAT, 0600, 1)) {
+    CreationLock() : semaphore_(sem_open(kDorerCreateLockName, O_CREAT, 0600, 1)) {
         if (semaphore_ != SEM_FAILED && retryOnEintr([&] { return sem_wait(semaphore_); }) == 0) held_ = true;
     }
     ~CreationLock() {
@@ -103,7 +102,7 @@ bool PageWriter::openPage(const std::vector<uint8_t>& content) {
 bool PageWriter::openAccessObject() {
     if (access_ != nullptr) return true;
     CreationLock lock;
-    if (!lock.held()) return fail(std::string("creation semaphore ") + kCreateLockName);
+    if (!lock.held()) return fail(std::string("creation semaphore ") + kDorerCreateLockName);
     bool created = false;
     int fd = shm_open(lockName_.c_str(), O_RDWR, 0);
     if (fd < 0 && errno == ENOENT) {

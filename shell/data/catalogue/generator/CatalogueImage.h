@@ -3,10 +3,11 @@
 #pragma once
 
 #include "CatalogueModel.h"
+#include "sysetpagelayout.h"
 
 namespace catalogue {
 
-constexpr uint32_t kPageCapacity = 8192;
+constexpr uint32_t kPageCapacity = kDorerPageSize;
 constexpr uint32_t kAdjustKey = 0x80000000u;
 
 Bytes defaultsImage(const SCatalogue& catalogue);

@@ -4,22 +4,16 @@
 // under the write lock, then increments the change counter and refreshes the time stamp.
 #pragma once
 
-#include <pthread.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "sysetpagelayout.h"
+
 namespace hu::pagewriter {
 
-constexpr size_t kPageSize = 8192;
-
-// The access object's layout as the readers map it.
-struct AccessObject {
-    pthread_rwlock_t rwLock;
-    uint32_t changeCounter;
-    uint32_t timeStamp;
-};
+constexpr size_t kPageSize = kDorerPageSize;
+using AccessObject = DorerShAccObj;
 
 class PageWriter {
 public:
