@@ -24,7 +24,6 @@ struct SComponents {
         shell.registerWorkerThreadName("DorerShellFileIOWorkerThread", "DorerShellFileIOWorkerThread_CfgShell");
         shell.registerComponentMapping("DorerService", "DorerSrv");
         shell.registerComponentMapping("DorerService", "DorerSrv");
-        for (int entry : {1, 2, 3, 4}) shell.allowRegistryEntry(entry);
         shell.setMapKey(0, 1);
 
         piqSend.registerThreadIndex("PIQReceive", 3);

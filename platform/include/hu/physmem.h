@@ -16,11 +16,7 @@ int munmap_device_memory(void* addr, size_t len);
 uintptr_t mmap_device_io(size_t len, uint64_t io);
 int munmap_device_io(uintptr_t io, size_t len);
 
-inline uint8_t in8(uintptr_t a) { return *reinterpret_cast<volatile uint8_t*>(a); }
-inline uint16_t in16(uintptr_t a) { return *reinterpret_cast<volatile uint16_t*>(a); }
 inline uint32_t in32(uintptr_t a) { return *reinterpret_cast<volatile uint32_t*>(a); }
-inline void out8(uintptr_t a, uint8_t v) { *reinterpret_cast<volatile uint8_t*>(a) = v; }
-inline void out16(uintptr_t a, uint16_t v) { *reinterpret_cast<volatile uint16_t*>(a) = v; }
 inline void out32(uintptr_t a, uint32_t v) { *reinterpret_cast<volatile uint32_t*>(a) = v; }
 
 namespace hu::physmem {

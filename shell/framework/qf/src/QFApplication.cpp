@@ -43,23 +43,14 @@ Controller& controller() {
     return *c;
 }
 
+// The test aid: a start-up step to fail by its message.
 struct TestAids {
     std::mutex mutex;
-    std::function<void(int)> executionPoint;
     std::string failingStep;
 };
 TestAids& testAids() {
     static TestAids* t = new TestAids;
     return *t;
-}
-
-void executionPoint(int point) {
-    std::function<void(int)> callback;
-    {
-        std::lock_guard<std::mutex> lock(testAids().mutex);
-        callback = testAids().executionPoint;
-    }
-    if (callback) callback(point);
 }
 
 // True when the test aid asks this step to fail.
@@ -290,11 +281,6 @@ void installMiddleware(const SQFMiddleware* middleware) { gMiddleware = middlewa
 
 int32_t getAPSPartitionId(const char* /*partitionName*/) { return 0; }
 
-void setExecutionPointCallback(std::function<void(int)> callback) {
-    std::lock_guard<std::mutex> lock(testAids().mutex);
-    testAids().executionPoint = std::move(callback);
-}
-
 void failStartupStep(const char* message) {
     std::lock_guard<std::mutex> lock(testAids().mutex);
     testAids().failingStep = message ? message : "";
@@ -302,301 +288,326 @@ void failStartupStep(const char* message) {
 
 }  // namespace QFApplication
 
-int execPIQSingleProcess(const SQFSystemConfig& system, const SQFApplicationConfig& app,
-                         const std::vector<SQFServiceRegistryEntry>& registry,
-                         const std::vector<SQFPIQImportEntry>& imports) {
-    using namespace QFApplication;
-    int error = 0;
-    // A step fails when its call failed or the test aid names its message.
-    auto failed = [](bool ok, const char* message) { return !ok || forcedFailure(message); };
+namespace {
 
-    // 1.
-    executionPoint(1);
-    const char* processName = (system.mProcessName && *system.mProcessName) ? system.mProcessName : "<unknown>";
+// The threads of one round of the sequence, torn down in the reverse order of their start.
+struct RoundThreads {
+    RoundThreads(const SQFApplicationConfig& app) : watchdog(app.mWatchdogThreadName), sender(app.mPIQSendThreadName) {}
+    CQFThread watchdog;
+    std::unique_ptr<Frame> frame;
+    bool traceThread = false;
+    Gate receiverGate, tcpReceiverGate, senderGate;
+    CQFThread sender;
+    bool senderStarted = false;
+    bool rootInRegistry = false;
+};
 
-    // 2.
-    const Options options = parseOptions();
+// The start-up and shutdown sequence: process set-up, then rounds (framework set-up, threads,
+// the application until it shuts down, tear-down) while the application asks for a restart.
+class StartupSequence {
+public:
+    StartupSequence(const SQFSystemConfig& system, const SQFApplicationConfig& app,
+                    const std::vector<SQFServiceRegistryEntry>& registry, const std::vector<SQFPIQImportEntry>& imports)
+        : mSystem(system), mApp(app), mRegistry(registry), mImports(imports) {}
 
-    // 3.
-    QFSyslog::logMsg(0, 5, "application %s started (watchdog is %s)", processName,
-                     options.watchdog ? "enabled" : "disabled");
-    if (options.kernelEvents) {
-        kTrace.sendFormattedMessage("kernel event 0x%08X pid %d index %d", app.mKernelTraceAppId,
-                                    static_cast<int>(getpid()), 0);
-    }
-    QFSyslog::logMsg(0, 5, "Kestrelv2 version is %s", "NoVersion");
-
-    // 4.
-    bool environmentOk = true;
-    if (failed(pipe2(gSignalPipe, O_CLOEXEC) == 0, "cannot set up process environment")) {
-        error = startupOSError("cannot set up process environment", error);
-        environmentOk = false;
-    } else {
-        struct sigaction action = {};
-        action.sa_handler = onTerminateSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGTERM, &action, nullptr);
-    }
-    std::unique_ptr<char[]> commBlocks;
-    const size_t commBytes = app.mIntraThreadCommBlocks * kCommBlockSize;
-    if (failed(stackHolds(commBytes + 128), "cannot allocate intra thread comm memory")) {
-        error = startupError("cannot allocate intra thread comm memory", error);
-    } else {
-        commBlocks.reset(new char[commBytes + 1]);
-    }
-
-    // 5.
-    int restartCount = 0;
-    bool again = environmentOk && commBlocks;
-    while (again) {
-        again = false;
-        bool restartRequested = false;
-        {
-            Controller& c = controller();
-            std::lock_guard<std::mutex> lock(c.mutex);
-            c.shutdownRequested = false;
-            c.restartRequested = false;
-            c.exitCode = 0;
+    int run() {
+        announce();
+        if (setUpProcess()) {
+            bool again = true;
+            for (int restartCount = 0; again; ++restartCount) again = runRound(restartCount);
         }
-        // 5.1 The timer server: component threads run their own timers; the error channel
-        // is the watchdog's stop pipe.
-        bool timerServer = !failed(true, "cannot create timer server");
-        if (!timerServer) error = startupError("cannot create timer server", error);
+        endProcess();
+        return mError;
+    }
+
+private:
+    // A step fails when its call failed or the test aid names its message.
+    static bool failed(bool ok, const char* message) { return !ok || forcedFailure(message); }
+    void stepError(const char* message) { mError = QFApplication::startupError(message, mError); }
+    void stepOSError(const char* message) { mError = QFApplication::startupOSError(message, mError); }
+
+    void announce() {
+        const char* processName =
+            (mSystem.mProcessName && *mSystem.mProcessName) ? mSystem.mProcessName : "<unknown>";
+        mOptions = parseOptions();
+        QFSyslog::logMsg(0, 5, "application %s started (watchdog is %s)", processName,
+                         mOptions.watchdog ? "enabled" : "disabled");
+        if (mOptions.kernelEvents) {
+            kTrace.sendFormattedMessage("kernel event 0x%08X pid %d index %d", mApp.mKernelTraceAppId,
+                                        static_cast<int>(getpid()), 0);
+        }
+        QFSyslog::logMsg(0, 5, "Kestrelv2 version is %s", "NoVersion");
+    }
+
+    // The signal pipe and the intra-thread communication blocks; false when either failed.
+    bool setUpProcess() {
+        bool environmentOk = true;
+        if (failed(pipe2(gSignalPipe, O_CLOEXEC) == 0, "cannot set up process environment")) {
+            stepOSError("cannot set up process environment");
+            environmentOk = false;
+        } else {
+            struct sigaction action = {};
+            action.sa_handler = onTerminateSignal;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESTART;
+            sigaction(SIGTERM, &action, nullptr);
+        }
+        mCommBytes = mApp.mIntraThreadCommBlocks * kCommBlockSize;
+        if (failed(stackHolds(mCommBytes + 128), "cannot allocate intra thread comm memory")) {
+            stepError("cannot allocate intra thread comm memory");
+        } else {
+            mCommBlocks.reset(new char[mCommBytes + 1]);
+        }
+        return environmentOk && mCommBlocks;
+    }
+
+    // One round; true when it is to run again (a restart without an error).
+    bool runRound(int restartCount) {
+        resetController();
+        bool restartRequested = false;
+        // The timer server: component threads run their own timers; the error channel is the
+        // watchdog's stop pipe.
+        const bool timerServer = !failed(true, "cannot create timer server");
+        if (!timerServer) stepError("cannot create timer server");
         int errorChannel[2] = {-1, -1};
         if (failed(pipe2(errorChannel, O_CLOEXEC) == 0, "cannot create error channel")) {
-            error = startupOSError("cannot create error channel", error);
+            stepOSError("cannot create error channel");
         } else if (failed(true, "cannot attach to error channel")) {
-            error = startupOSError("cannot attach to error channel", error);
+            stepOSError("cannot attach to error channel");
+        }
+        auto configurator = setUpFramework(timerServer);
+
+        if (mError == 0 && mCommBlocks && timerServer) {
+            RoundThreads threads(mApp);
+            startThreads(threads, errorChannel[0]);
+            restartRequested = runApplication(threads, restartCount);
+            stopThreads(threads, errorChannel[1]);
         }
 
-        // 5.2
-        CQFThread::setCurrentName(app.mMainThreadName, false);
-        CQFComponentInfo::setCurrent(QFComponentMap::findThreadOwner(app.mMainThreadName));
-        auto configurator = std::make_unique<CQFSystemConfigThreadConfigurator>(system.mGetThreadParam,
-                                                                                system.mThreadNames.size());
-        if (failed(true, "cannot set up threading environment")) {
-            error = startupError("cannot set up threading environment", error);
-        } else {
-            QFThreading::setConfigurator(configurator.get());
-            configurator->getThreadIndex(app.mMainThreadName);
-        }
-
-        // 5.3
-        if (timerServer) {
-            if (options.heartbeatMs > 0 && failed(true, "cannot set up heartbeat facility")) {
-                error = startupError("cannot set up heartbeat facility", error);
-            }
-            if (failed(true, "cannot set up watchdog startup suppressor")) {
-                error = startupError("cannot set up watchdog startup suppressor", error);
-            }
-        }
-
-        // 5.4
-        if (failed(true, "cannot set up component environment")) {
-            error = startupError("cannot set up component environment", error);
-        }
-
-        // 5.5
-        if (error == 0 && commBlocks && timerServer) {
-            // 6.
-            if (failed(true, "cannot install application controller")) {
-                error = startupError("cannot install application controller", error);
-            }
-            logInfo("starting startup sequence");
-
-            // 7.
-            logInfo("starting watchdog thread");
-            CQFThread watchdog(app.mWatchdogThreadName);
-            const int stopFd = errorChannel[0];
-            if (failed(stopFd >= 0 && startOwned(watchdog, [stopFd] { watchdogLoop(stopFd); }),
-                       "cannot start watchdog thread")) {
-                error = startupOSError("cannot start watchdog thread", error);
-            }
-
-            // 8.
-            auto frame = std::make_unique<Frame>();
-            frame->registry = registry;
-            frame->rootAddress = app.mRootAddress;
-            if (gMiddleware) gMiddleware->mConfigure(imports, registry);
-
-            // 9.
-            bool traceThread = false;
-            if (!QFTrace::isDisabled()) {
-                logInfo("initializing trace environment");
-                const CQFComponentInfo* previous = CQFComponentInfo::getCurrent();
-                CQFComponentInfo::setCurrent(QFComponentMap::findThreadOwner(app.mTraceThreadName));
-                traceThread = !failed(QFTrace::startThread(), "cannot start trace thread");
-                CQFComponentInfo::setCurrent(previous);
-                if (!traceThread) error = startupError("cannot start trace thread", error);
-            }
-
-            // 10.
-            trace("starting PIQ receiver thread");
-            if (failed(true, "cannot create piqrcvMasterChannel")) {
-                error = startupOSError("cannot create piqrcvMasterChannel", error);
-            }
-            if (failed(true, "cannot create piqrcvSubChannel")) {
-                error = startupOSError("cannot create piqrcvSubChannel", error);
-            }
-            Gate receiverGate, tcpReceiverGate;
-
-            // 11.
-            trace("starting PIQ sender thread");
-            Gate senderGate;
-            CQFThread sender(app.mPIQSendThreadName);
-            const char* receiverName = app.mPIQReceiveThreadName;
-            const char* tcpReceiverName = app.mPIQTCPReceiveThreadName;
-            const bool senderStarted = startOwned(sender, [&] {
-                CQFThread receiver(receiverName), tcpReceiver(tcpReceiverName);
-                startOwned(receiver, [&] {
-                    receiverGate.waitUnlocked();
-                    if (gMiddleware) gMiddleware->mServe();
-                    receiverGate.waitStopping();
-                });
-                startOwned(tcpReceiver, [&] {
-                    tcpReceiverGate.waitUnlocked();
-                    tcpReceiverGate.waitStopping();
-                });
-                senderGate.waitStopping();
-                if (gMiddleware) gMiddleware->mStop();
-                // The receivers end with the sender, in this order.
-                tcpReceiverGate.set(tcpReceiverGate.stopping);
-                tcpReceiver.join();
-                receiverGate.set(receiverGate.stopping);
-                receiver.join();
-            });
-            if (failed(senderStarted, "cannot start piq sender thread")) {
-                error = startupError("cannot start piq sender thread", error);
-            }
-
-            // 12.
-            trace("starting service threads");
-            bool rootInRegistry = false;
-            for (const SQFServiceRegistryEntry& entry : registry) {
-                if (entry.mAddress == app.mRootAddress) rootInRegistry = true;
-            }
-            kTrace.sendFormattedMessage("starting %s root component Root:%d %d", rootInRegistry ? "with" : "without",
-                                        app.mRootAddress.mFirst, app.mRootAddress.mSecond);
-            for (const SQFServiceThreadConfig& config : app.mServiceThreads) {
-                auto service = std::make_unique<ServiceThread>(config);
-                ServiceThread* s = service.get();
-                const CQFComponentInfo* component = QFComponentMap::find(config.mComponentName);
-                const CQFComponentInfo* previous = CQFComponentInfo::getCurrent();
-                CQFComponentInfo::setCurrent(QFComponentMap::findThreadOwner(config.mThreadName));
-                const bool started = s->thread.start([s, component] {
-                    CQFComponentInfo::setCurrent(component);
-                    s->stub = s->config.mFactory ? s->config.mFactory() : nullptr;
-                });
-                CQFComponentInfo::setCurrent(previous);
-                if (failed(started, "cannot start service thread")) {
-                    error = startupError("cannot start service thread", error);
-                    continue;
-                }
-                if (component && component->getMapKey() == app.mRootAddress) frame->root = s;
-                frame->serviceThreads.push_back(std::move(service));
-            }
-            {
-                std::lock_guard<std::mutex> lock(gFrameMutex);
-                gFrame = frame.get();
-            }
-
-            // 13.
-            trace("starting application");
-            if (failed(QFOperatingSystem::setCurrentThreadPriority(QFOperatingSystem::sHighestPriority),
-                       "cannot increase root thread priority")) {
-                error = startupError("cannot increase root thread priority", error);
-            }
-            executionPoint(2);
-
-            // 14.
-            if (error == 0) {
-                if (failed(startup(app.mRootAddress, restartCount, CQFBootParameter(options.bootParameters), 2,
-                                   rootInRegistry) == 0,
-                           "cannot startup application")) {
-                    error = startupError("cannot startup application", error);
-                } else {
-                    receiverGate.set(receiverGate.unlocked);
-                    tcpReceiverGate.set(tcpReceiverGate.unlocked);
-                    trace("startup sequence finished. Waiting for shutdown/restart request");
-                    Controller& c = controller();
-                    std::unique_lock<std::mutex> lock(c.mutex);
-                    c.changed.wait(lock, [&c] { return c.shutdownRequested; });
-                    restartRequested = c.restartRequested;
-                }
-                executionPoint(4);
-            }
-
-            // 15.
-            if (failed(QFOperatingSystem::setCurrentThreadPriority(QFOperatingSystem::sNormalPriority),
-                       "cannot reduce thread priority of root thread")) {
-                error = startupError("cannot reduce thread priority of root thread", error);
-            }
-            trace("starting shutdown sequence");
-
-            // 16.
-            trace("terminating service threads");
-            {
-                std::lock_guard<std::mutex> lock(gFrameMutex);
-                gFrame = nullptr;
-            }
-            frame->serviceThreads.clear();
-            trace("terminating piq sender thread");
-            senderGate.set(senderGate.stopping);
-            if (failed(!senderStarted || sender.join(), "cannot join piq sender thread")) {
-                error = startupError("cannot join piq sender thread", error);
-            }
-            trace("terminating the TCP piq receiver thread");
-            trace("terminating piq receiver thread");
-            trace("terminating trace thread");
-            if (traceThread) QFTrace::stopThread();
-            trace("terminating watchdog thread");
-            if (errorChannel[1] >= 0) (void)!write(errorChannel[1], "x", 1);
-            if (watchdog.isStarted() && failed(watchdog.join(), "cannot join watchdog thread")) {
-                error = startupError("cannot join watchdog thread", error);
-            }
-
-            // 17.
-            commBlocks.reset(new char[commBytes + 1]);
-            trace("shutdown sequence finished");
-            // 18. The controller, gates and registry go with this scope.
-        }
-
-        // 19.
         QFThreading::setConfigurator(nullptr);
-        if (error == 0) {
+        if (mError == 0) {
             Controller& c = controller();
             std::lock_guard<std::mutex> lock(c.mutex);
-            error = c.exitCode;
+            mError = c.exitCode;
         }
-
-        // 20.
+        bool again = false;
         if (restartRequested) {
-            if (error == 0) {
+            if (mError == 0) {
                 trace("restarting application");
                 logInfo("restarting application");
                 again = true;
-                ++restartCount;
             } else {
                 kTrace.sendFormattedError("restart refused due to an error");
                 QFSyslog::logMsg(0, 2, "restarting application refused due to an error");
             }
         }
-
-        // 21.
         for (int fd : errorChannel) {
             if (fd >= 0) close(fd);
         }
+        return again;
     }
 
-    // 6.
-    kTrace.sendFormattedMessage("terminating application with exit code %d", error);
-    QFSyslog::logMsg(0, 5, "terminating application with exit code %d", error);
-    executionPoint(8);
-    signal(SIGTERM, SIG_DFL);
-    for (int& fd : gSignalPipe) {
-        if (fd >= 0) close(fd);
-        fd = -1;
+    static void resetController() {
+        Controller& c = controller();
+        std::lock_guard<std::mutex> lock(c.mutex);
+        c.shutdownRequested = false;
+        c.restartRequested = false;
+        c.exitCode = 0;
     }
-    return error;
+
+    // Threading, heartbeat and watchdog suppressor, component environment.
+    std::unique_ptr<CQFSystemConfigThreadConfigurator> setUpFramework(bool timerServer) {
+        CQFThread::setCurrentName(mApp.mMainThreadName, false);
+        CQFComponentInfo::setCurrent(QFComponentMap::findThreadOwner(mApp.mMainThreadName));
+        auto configurator = std::make_unique<CQFSystemConfigThreadConfigurator>(mSystem.mGetThreadParam,
+                                                                                mSystem.mThreadNames.size());
+        if (failed(true, "cannot set up threading environment")) {
+            stepError("cannot set up threading environment");
+        } else {
+            QFThreading::setConfigurator(configurator.get());
+            configurator->getThreadIndex(mApp.mMainThreadName);
+        }
+        if (timerServer) {
+            if (mOptions.heartbeatMs > 0 && failed(true, "cannot set up heartbeat facility")) {
+                stepError("cannot set up heartbeat facility");
+            }
+            if (failed(true, "cannot set up watchdog startup suppressor")) {
+                stepError("cannot set up watchdog startup suppressor");
+            }
+        }
+        if (failed(true, "cannot set up component environment")) stepError("cannot set up component environment");
+        return configurator;
+    }
+
+    // The controller, the watchdog, the registry and middleware, the trace thread, the PIQ
+    // threads and the service threads.
+    void startThreads(RoundThreads& t, int stopFd) {
+        if (failed(true, "cannot install application controller")) stepError("cannot install application controller");
+        logInfo("starting startup sequence");
+
+        logInfo("starting watchdog thread");
+        if (failed(stopFd >= 0 && startOwned(t.watchdog, [stopFd] { watchdogLoop(stopFd); }),
+                   "cannot start watchdog thread")) {
+            stepOSError("cannot start watchdog thread");
+        }
+
+        t.frame = std::make_unique<Frame>();
+        t.frame->registry = mRegistry;
+        t.frame->rootAddress = mApp.mRootAddress;
+        if (gMiddleware) gMiddleware->mConfigure(mImports, mRegistry);
+
+        if (!QFTrace::isDisabled()) {
+            logInfo("initializing trace environment");
+            const CQFComponentInfo* previous = CQFComponentInfo::getCurrent();
+            CQFComponentInfo::setCurrent(QFComponentMap::findThreadOwner(mApp.mTraceThreadName));
+            t.traceThread = QFTrace::startThread();
+            CQFComponentInfo::setCurrent(previous);
+            if (failed(t.traceThread, "cannot start trace thread")) stepError("cannot start trace thread");
+        }
+
+        trace("starting PIQ receiver thread");
+        if (failed(true, "cannot create piqrcvMasterChannel")) stepOSError("cannot create piqrcvMasterChannel");
+        if (failed(true, "cannot create piqrcvSubChannel")) stepOSError("cannot create piqrcvSubChannel");
+        startPiqThreads(t);
+        startServiceThreads(t);
+    }
+
+    // The sender starts both receivers; they serve once start-up has succeeded and end with
+    // the sender, in this order.
+    void startPiqThreads(RoundThreads& t) {
+        trace("starting PIQ sender thread");
+        const char* receiverName = mApp.mPIQReceiveThreadName;
+        const char* tcpReceiverName = mApp.mPIQTCPReceiveThreadName;
+        t.senderStarted = startOwned(t.sender, [&t, receiverName, tcpReceiverName] {
+            CQFThread receiver(receiverName), tcpReceiver(tcpReceiverName);
+            startOwned(receiver, [&t] {
+                t.receiverGate.waitUnlocked();
+                if (gMiddleware) gMiddleware->mServe();
+                t.receiverGate.waitStopping();
+            });
+            startOwned(tcpReceiver, [&t] {
+                t.tcpReceiverGate.waitUnlocked();
+                t.tcpReceiverGate.waitStopping();
+            });
+            t.senderGate.waitStopping();
+            if (gMiddleware) gMiddleware->mStop();
+            t.tcpReceiverGate.set(t.tcpReceiverGate.stopping);
+            tcpReceiver.join();
+            t.receiverGate.set(t.receiverGate.stopping);
+            receiver.join();
+        });
+        if (failed(t.senderStarted, "cannot start piq sender thread")) stepError("cannot start piq sender thread");
+    }
+
+    void startServiceThreads(RoundThreads& t) {
+        trace("starting service threads");
+        for (const SQFServiceRegistryEntry& entry : mRegistry) {
+            if (entry.mAddress == mApp.mRootAddress) t.rootInRegistry = true;
+        }
+        kTrace.sendFormattedMessage("starting %s root component Root:%d %d", t.rootInRegistry ? "with" : "without",
+                                    mApp.mRootAddress.mFirst, mApp.mRootAddress.mSecond);
+        for (const SQFServiceThreadConfig& config : mApp.mServiceThreads) {
+            auto service = std::make_unique<ServiceThread>(config);
+            ServiceThread* s = service.get();
+            const CQFComponentInfo* component = QFComponentMap::find(config.mComponentName);
+            const CQFComponentInfo* previous = CQFComponentInfo::getCurrent();
+            CQFComponentInfo::setCurrent(QFComponentMap::findThreadOwner(config.mThreadName));
+            const bool started = s->thread.start([s, component] {
+                CQFComponentInfo::setCurrent(component);
+                s->stub = s->config.mFactory ? s->config.mFactory() : nullptr;
+            });
+            CQFComponentInfo::setCurrent(previous);
+            if (failed(started, "cannot start service thread")) {
+                stepError("cannot start service thread");
+                continue;
+            }
+            if (component && component->getMapKey() == mApp.mRootAddress) t.frame->root = s;
+            t.frame->serviceThreads.push_back(std::move(service));
+        }
+        std::lock_guard<std::mutex> lock(gFrameMutex);
+        gFrame = t.frame.get();
+    }
+
+    // Boots the root component and waits until the application shuts down; true when it asked
+    // for a restart.
+    bool runApplication(RoundThreads& t, int restartCount) {
+        trace("starting application");
+        if (failed(QFOperatingSystem::setCurrentThreadPriority(QFOperatingSystem::sHighestPriority),
+                   "cannot increase root thread priority")) {
+            stepError("cannot increase root thread priority");
+        }
+        if (mError != 0) return false;
+        // The test aid fails this step before the call: a boot cannot be taken back.
+        if (forcedFailure("cannot startup application") ||
+            QFApplication::startup(mApp.mRootAddress, restartCount, CQFBootParameter(mOptions.bootParameters), 2,
+                                   t.rootInRegistry) != 0) {
+            stepError("cannot startup application");
+            return false;
+        }
+        t.receiverGate.set(t.receiverGate.unlocked);
+        t.tcpReceiverGate.set(t.tcpReceiverGate.unlocked);
+        trace("startup sequence finished. Waiting for shutdown/restart request");
+        Controller& c = controller();
+        std::unique_lock<std::mutex> lock(c.mutex);
+        c.changed.wait(lock, [&c] { return c.shutdownRequested; });
+        return c.restartRequested;
+    }
+
+    // The service threads, the PIQ threads, the trace thread and the watchdog, in this order.
+    void stopThreads(RoundThreads& t, int stopWriteFd) {
+        if (failed(QFOperatingSystem::setCurrentThreadPriority(QFOperatingSystem::sNormalPriority),
+                   "cannot reduce thread priority of root thread")) {
+            stepError("cannot reduce thread priority of root thread");
+        }
+        trace("starting shutdown sequence");
+        trace("terminating service threads");
+        {
+            std::lock_guard<std::mutex> lock(gFrameMutex);
+            gFrame = nullptr;
+        }
+        t.frame->serviceThreads.clear();
+        trace("terminating piq sender thread");
+        t.senderGate.set(t.senderGate.stopping);
+        if (failed(!t.senderStarted || t.sender.join(), "cannot join piq sender thread")) {
+            stepError("cannot join piq sender thread");
+        }
+        trace("terminating the TCP piq receiver thread");
+        trace("terminating piq receiver thread");
+        trace("terminating trace thread");
+        if (t.traceThread) QFTrace::stopThread();
+        trace("terminating watchdog thread");
+        if (stopWriteFd >= 0) (void)!write(stopWriteFd, "x", 1);
+        if (t.watchdog.isStarted() && failed(t.watchdog.join(), "cannot join watchdog thread")) {
+            stepError("cannot join watchdog thread");
+        }
+        mCommBlocks.reset(new char[mCommBytes + 1]);
+        trace("shutdown sequence finished");
+    }
+
+    void endProcess() {
+        kTrace.sendFormattedMessage("terminating application with exit code %d", mError);
+        QFSyslog::logMsg(0, 5, "terminating application with exit code %d", mError);
+        signal(SIGTERM, SIG_DFL);
+        for (int& fd : gSignalPipe) {
+            if (fd >= 0) close(fd);
+            fd = -1;
+        }
+    }
+
+    const SQFSystemConfig& mSystem;
+    const SQFApplicationConfig& mApp;
+    const std::vector<SQFServiceRegistryEntry>& mRegistry;
+    const std::vector<SQFPIQImportEntry>& mImports;
+    Options mOptions;
+    size_t mCommBytes = 0;
+    std::unique_ptr<char[]> mCommBlocks;
+    int mError = 0;
+};
+
+}  // namespace
+
+int execPIQSingleProcess(const SQFSystemConfig& system, const SQFApplicationConfig& app,
+                         const std::vector<SQFServiceRegistryEntry>& registry,
+                         const std::vector<SQFPIQImportEntry>& imports) {
+    return StartupSequence(system, app, registry, imports).run();
 }

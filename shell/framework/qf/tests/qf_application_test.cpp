@@ -91,15 +91,58 @@ TEST_F(FrameTest, RestartRunsAgainOnlyWithoutAnError) {
                                                "restart refused due to an error"));
 }
 
-TEST_F(FrameTest, FailedStepIsReportedAndTheSequenceStillTearsDown) {
+// Every set-up and tear-down step that can fail, forced through the test aid: its message is
+// traced as an error, the error value is the step's kind (-2, or -3 for operating-system
+// failures), what was set up is still torn down, and the sequence ends with that value.
+TEST_F(FrameTest, EveryFailedStepIsReportedAndTheSequenceStillTearsDown) {
+    struct Step {
+        const char* message;
+        int result;
+        bool threadsRan;  // the round's threads were started (and so torn down)
+        int boots;
+    };
+    const Step steps[] = {
+        {"cannot set up process environment", -3, false, 0},
+        {"cannot allocate intra thread comm memory", -2, false, 0},
+        {"cannot create timer server", -2, false, 0},
+        {"cannot create error channel", -3, false, 0},
+        {"cannot attach to error channel", -3, false, 0},
+        {"cannot set up threading environment", -2, false, 0},
+        {"cannot set up heartbeat facility", -2, false, 0},
+        {"cannot set up watchdog startup suppressor", -2, false, 0},
+        {"cannot set up component environment", -2, false, 0},
+        {"cannot install application controller", -2, true, 0},
+        {"cannot start watchdog thread", -3, true, 0},
+        {"cannot start trace thread", -2, true, 0},
+        {"cannot create piqrcvMasterChannel", -3, true, 0},
+        {"cannot create piqrcvSubChannel", -3, true, 0},
+        {"cannot start piq sender thread", -2, true, 0},
+        {"cannot start service thread", -2, true, 0},
+        {"cannot increase root thread priority", -2, true, 0},
+        {"cannot startup application", -2, true, 0},
+        {"cannot reduce thread priority of root thread", -2, true, 1},
+        {"cannot join piq sender thread", -2, true, 1},
+        {"cannot join watchdog thread", -2, true, 1},
+    };
+    const char* argv[] = {"frame", "-QFwatchdog", "-QFheartbeat=100", "--option"};
+    QFCommandLineOptions::set(4, argv);
     gOnBoot = [](int) { QFApplication::shutdown(0); };
-    QFApplication::failStartupStep("cannot start service thread");
-    EXPECT_EQ(-2, run());
-    EXPECT_EQ(0, gBoots.load());  // no root component to boot
-    const std::string t = traces();
-    EXPECT_NE(std::string::npos, t.find("ERROR MainThread sys_kestrel_appbase_application_base_QFApplication: cannot start service thread"));
-    EXPECT_NE(std::string::npos, t.find("shutdown sequence finished"));
-    EXPECT_NE(std::string::npos, t.find("terminating application with exit code -2"));
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.message);
+        hu::testing::writeFile(mTraceFile, "");
+        gBoots = 0;
+        QFApplication::failStartupStep(step.message);
+        EXPECT_EQ(step.result, run());
+        EXPECT_EQ(step.boots, gBoots.load());
+        const std::string t = traces();
+        // Steps before the threading set-up run before the main thread has its name.
+        const size_t at = t.find(std::string(" sys_kestrel_appbase_application_base_QFApplication: ") + step.message);
+        ASSERT_NE(std::string::npos, at);
+        EXPECT_EQ(0u, t.compare(t.rfind('\n', at) + 1, 6, "ERROR "));
+        EXPECT_EQ(step.threadsRan, t.find("shutdown sequence finished") != std::string::npos);
+        EXPECT_NE(std::string::npos,
+                  t.find("terminating application with exit code " + std::to_string(step.result)));
+    }
 }
 
 }  // namespace

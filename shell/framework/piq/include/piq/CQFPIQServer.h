@@ -78,7 +78,6 @@ public:
     void invalidate(const CQFString& interfaceName, uint32_t updateId);
 
     size_t getConnectionCount() const;
-    const CQFString& getRoleName() const { return mRoleName; }
 
 private:
     struct SImport;

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <vector>
 
 #include "qf/CQFString.h"
@@ -30,8 +29,6 @@ public:
     // Registering a mapping again replaces it.
     void registerComponentMapping(const CQFString& from, const CQFString& to);
     CQFString getMappedComponentName(const CQFString& name) const;
-    void allowRegistryEntry(int entry) { mAllowedEntries.insert(entry); }
-    bool isRegistryEntryAllowed(int entry) const { return mAllowedEntries.count(entry) != 0; }
     void setMapKey(uint16_t first, uint16_t second) { mMapKey = {first, second}; }
     const SQFComponentAddress& getMapKey() const { return mMapKey; }
 
@@ -44,7 +41,6 @@ private:
     std::map<CQFString, int> mThreadIndices;
     std::map<CQFString, CQFString> mWorkerNames;
     std::map<CQFString, CQFString> mComponentMappings;
-    std::set<int> mAllowedEntries;
     SQFComponentAddress mMapKey;
 };
 

@@ -7,7 +7,6 @@
 class CQFMutex {
 public:
     void lock() { mMutex.lock(); }
-    bool tryLock() { return mMutex.try_lock(); }
     void unlock() { mMutex.unlock(); }
 
 private:

@@ -164,9 +164,7 @@ void installMiddleware(const SQFMiddleware* middleware);
 // The adaptive-partitioning partition id of a name: the host has one partition, id 0.
 int32_t getAPSPartitionId(const char* partitionName);
 
-// Test aids: a callback for the execution points 1, 2, 4 and 8 of the sequence, and a
-// start-up step to fail by its message (null: none).
-void setExecutionPointCallback(std::function<void(int)> callback);
+// Test aid: a start-up step to fail by its message (null: none).
 void failStartupStep(const char* message);
 
 }  // namespace QFApplication
