@@ -9,4 +9,10 @@
 struct SDorerItemChange {
     uint32_t mItemId = 0;
     CQFBuffer mData;
+    // Its fields in stream order, for the service's encoding both ways.
+    template <class V, class Self>
+    static void fields(V& v, Self& self) {
+        v(self.mItemId);
+        v(self.mData);
+    }
 };

@@ -1,11 +1,13 @@
 // The enumerations and structures that travel in the settings service interfaces, and their
-// stream encoding (field order is stream order; scalars aligned as the PIQ stream rules say).
+// stream encoding: each structure lists its fields once, in stream order (DorerWireFields.h;
+// scalars aligned as the PIQ stream rules say).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "DSYSDorerStorageType.h"
+#include "DorerWireFields.h"
 #include "SDorerItemChange.h"
 #include "piq/QFStreams.h"
 
@@ -55,6 +57,13 @@ struct SDorerVersions {
     uint16_t mAdjustVersion = kDorerVersionInvalid;
     uint16_t mCbVersion = kDorerVersionInvalid;
     uint16_t mSpareVersion = kDorerVersionInvalid;
+    template <class V, class Self>
+    static void fields(V& v, Self& self) {
+        v(self.mQfsdVersion);
+        v(self.mAdjustVersion);
+        v(self.mCbVersion);
+        v(self.mSpareVersion);
+    }
     bool operator==(const SDorerVersions& o) const {
         return mQfsdVersion == o.mQfsdVersion && mAdjustVersion == o.mAdjustVersion && mCbVersion == o.mCbVersion &&
                mSpareVersion == o.mSpareVersion;
@@ -68,6 +77,15 @@ struct SStorageInfo {
     uint16_t mEraseCounter = 0;
     uint16_t mDataPos = 0;
     uint8_t mSpare = 0xFF;  // not interpreted by the shell
+    template <class V, class Self>
+    static void fields(V& v, Self& self) {
+        v(self.mStorage);
+        v(self.mStatus);
+        v(self.mIndex);
+        v(self.mEraseCounter);
+        v(self.mDataPos);
+        v(self.mSpare);
+    }
     bool operator==(const SStorageInfo& o) const {
         return mStorage == o.mStorage && mStatus == o.mStatus && mIndex == o.mIndex &&
                mEraseCounter == o.mEraseCounter && mDataPos == o.mDataPos && mSpare == o.mSpare;
@@ -77,12 +95,22 @@ struct SStorageInfo {
 struct SStoredVersion {
     uint32_t mId = 0;
     uint16_t mVersion = 0;  // 0xFFFF: invalid
+    template <class V, class Self>
+    static void fields(V& v, Self& self) {
+        v(self.mId);
+        v(self.mVersion);
+    }
     bool operator==(const SStoredVersion& o) const { return mId == o.mId && mVersion == o.mVersion; }
 };
 
 struct SItemError {
     uint32_t mItemId = 0;
     uint32_t mReason = 0;  // DSYSDorerAdmin::EDataInvalid
+    template <class V, class Self>
+    static void fields(V& v, Self& self) {
+        v(self.mItemId);
+        v(self.mReason);
+    }
     bool operator==(const SItemError& o) const { return mItemId == o.mItemId && mReason == o.mReason; }
 };
 
@@ -94,26 +122,22 @@ struct SActionLogEntry {
     int32_t mReserved1 = 0;  // not interpreted by the shell
     int32_t mReserved2 = 0;
     uint32_t mSequenceNumber = 0;
+    template <class V, class Self>
+    static void fields(V& v, Self& self) {
+        v(self.mAction);
+        v(self.mSuccess);
+        v(self.mIoResult);
+        v(self.mItemErrors);
+        v(self.mReserved1);
+        v(self.mReserved2);
+        v(self.mSequenceNumber);
+    }
     bool operator==(const SActionLogEntry& o) const {
         return mAction == o.mAction && mSuccess == o.mSuccess && mIoResult == o.mIoResult &&
                mItemErrors == o.mItemErrors && mReserved1 == o.mReserved1 && mReserved2 == o.mReserved2 &&
                mSequenceNumber == o.mSequenceNumber;
     }
 };
-
-// Stream encoding of every structure and of vectors of them.
-void writeValue(IQFOStream& out, const SDorerItemChange& value);
-void readValue(IQFIStream& in, SDorerItemChange& value);
-void writeValue(IQFOStream& out, const SDorerVersions& value);
-void readValue(IQFIStream& in, SDorerVersions& value);
-void writeValue(IQFOStream& out, const SStorageInfo& value);
-void readValue(IQFIStream& in, SStorageInfo& value);
-void writeValue(IQFOStream& out, const SStoredVersion& value);
-void readValue(IQFIStream& in, SStoredVersion& value);
-void writeValue(IQFOStream& out, const SItemError& value);
-void readValue(IQFIStream& in, SItemError& value);
-void writeValue(IQFOStream& out, const SActionLogEntry& value);
-void readValue(IQFIStream& in, SActionLogEntry& value);
 
 // The least number of stream bytes one element takes (bounds the counts a reader accepts).
 template <class T>

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "DorerWireFields.h"
 #include "piq/QFServices.h"
 #include "piq/QFStreams.h"
 
