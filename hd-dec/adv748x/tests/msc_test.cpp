@@ -101,6 +101,18 @@ TEST_F(MscFixture, RequestsInPartsAreAnsweredWhenComplete) {
     EXPECT_EQ(0xbb, msc().local_regs[0x43]);
 }
 
+// With the responder's tracing on, a request the source never finishes is not dropped silently.
+class MscTraceTest : public MscFixture {
+protected:
+    MscTraceTest() { verbosity_ = kVerbosity | MSC_VERBOSE_RESP; }
+};
+
+TEST_F(MscTraceTest, HalfReceivedRequestDroppedAfterItsTimeOutIsLogged) {
+    ASSERT_EQ("ok", command("set cbus 02 01"));
+    mhl("send hold 1 c:61 d:04");
+    EXPECT_TRUE(waitForDriverLog("msc_thread: request 0x61 of the source not done in time (1 of 2 packets), dropped"));
+}
+
 bool journalHas(const std::vector<adv748x_sim::BusAccess>& journal, const char* map, uint8_t reg,
                 std::vector<uint8_t> bytes) {
     return std::any_of(journal.begin(), journal.end(), [&](const adv748x_sim::BusAccess& a) {
