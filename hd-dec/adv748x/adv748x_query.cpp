@@ -10,8 +10,14 @@ namespace {
 
 bool is_analog(HdDecBackend* backend) { return adv748x_cur_device(backend)->kind == HDDEC_KIND_ANALOG; }
 
+// The analogue decoder has no such status: -1 with a reason, not a value of 0.
+int not_on_analog() {
+    errno = ENOTSUP;
+    return -1;
+}
+
 int query_rx(HdDecBackend* backend, void*, size_t) {
-    if (is_analog(backend)) return -1;
+    if (is_analog(backend)) return not_on_analog();
     uint8_t status = 0;
     int err = adv748x_i2c_rd(backend->maps[ADV748X_IO], 0x6C, &status);
     if (err != 0) {
@@ -77,7 +83,7 @@ int check_rx_ready(HdDecBackend* backend, int io_status_too) {
 }
 
 int query_rx_block(HdDecBackend* backend, void* buffer, size_t length) {
-    if (is_analog(backend)) return -1;
+    if (is_analog(backend)) return not_on_analog();
     if (buffer == nullptr) {
         errno = EINVAL;
         return -1;
@@ -90,7 +96,7 @@ int query_rx_block(HdDecBackend* backend, void* buffer, size_t length) {
 }
 
 int query_rx_bit(HdDecBackend* backend, void* buffer, size_t length) {
-    if (is_analog(backend)) return -1;
+    if (is_analog(backend)) return not_on_analog();
     if (buffer == nullptr || length == 0) {
         errno = EINVAL;
         return -1;
