@@ -27,9 +27,10 @@ void* hd_dec_thread(void* arg) {
     // Not cancelled between attaching and keeping the id: the stopper detaches by it.
     pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, nullptr);
     backend->intr_id = InterruptAttachEvent(backend->intr, &event, _NTO_INTR_FLAGS_TRK_MSK);
+    int attach_errno = errno;
     pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, nullptr);
     if (backend->intr_id == -1) {
-        hddec_log("%s: InterruptAttachEvent failed (%s)\n", "hd_dec_thread", strerror(errno));
+        hddec_log("%s: InterruptAttachEvent failed (%s)\n", "hd_dec_thread", strerror(attach_errno));
         return nullptr;
     }
     // A status that cannot be read stays latched and the level-triggered line fires again at
