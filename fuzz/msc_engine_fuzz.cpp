@@ -96,6 +96,11 @@ void checkWrite(uint8_t reg, const uint8_t* bytes, size_t n) {
     if (send && reg == kResponderFifo.control) checkReplySent(bytes[0]);
 }
 
+// The engine's clock: still between steps, a wait's time-out moves it on as the engine's
+// wait would, so resends after their pause are reached and every run is the same.
+uint64_t g_now;
+uint64_t fuzzNow() { return g_now; }
+
 // The queues: every buffer is one of the context's, in exactly one place.
 void checkBuffers(const MscContext& ctx) {
     bool seen[MSC_NUM_REQ_BUFS] = {};
@@ -112,6 +117,10 @@ void checkBuffers(const MscContext& ctx) {
         for (const MscBuffer* b = q.head; b != nullptr; b = b->next) {
             place(b);  // a cycle meets a buffer twice
             FUZZ_CHECK(free ? b->npackets == 0 : b->npackets >= 1 && b->npackets <= MSC_BUF_PACKETS);
+            // A resent request waits at most the longest pause; no request is resent past the limit.
+            FUZZ_CHECK(b->resends >= 0 && b->resends <= MSC_MAX_RESENDS);
+            FUZZ_CHECK(free ? b->resends == 0 && b->not_before == 0
+                            : b->not_before <= g_now + MSC_RESEND_MAX_MS * 1000000ull);
             last = b;
         }
         FUZZ_CHECK(q.tail == last);
@@ -158,6 +167,7 @@ const uint32_t kCauses[] = {MSC_INT_IDLE,    MSC_INT_RESP_RX, MSC_INT_RESP_SIZE_
                             MSC_INT_LINK};
 
 void wake(MscContext& ctx, uint32_t status, bool timed_out) {
+    if (timed_out) g_now += 320000000ull;
     msc_handle_wake(&ctx, status, timed_out);
     msc_continue_discovery(&ctx, status, timed_out);
 }
@@ -189,6 +199,7 @@ int adv748x_i2c_block_rd(int map, uint8_t reg, size_t n, uint8_t* data) {
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
     hu::fuzz::usePrivateRoot();  // the engine's log lines
+    msc_now_ns = fuzzNow;
     return 0;
 }
 
@@ -197,6 +208,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     memset(g_regs, 0, sizeof g_regs);
     g_failing = 0;
     g_request = g_reply = {};
+    g_now = 1000000000ull;
     const unsigned verbosity = in.take(2) & 0x3FCu;  // every trace path, the FIFO read-backs too
     msc_context_setup(&g_ctx, ADV748X_CBUS, verbosity);
     // Each step: what the peer does next.

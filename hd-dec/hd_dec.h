@@ -40,5 +40,13 @@ int io_devctl(resmgr_context_t* ctp, io_devctl_t* msg, RESMGR_OCB_T* ocb);
 int create_hd_dec_thread(HdDecProcess* hd);
 void stop_hd_dec_thread(HdDecProcess* hd);
 
+// Whether any device has events its clients have not fetched yet.
+inline bool hd_dec_events_pending(const HdDecProcess* hd) {
+    for (int i = 0; i < hd->backend.ndevices; ++i) {
+        if (hd->backend.devices[i].events.load() != 0) return true;
+    }
+    return false;
+}
+
 // The one process record, reached by the handlers.
 extern HdDecProcess* g_hd;

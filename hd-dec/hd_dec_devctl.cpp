@@ -66,7 +66,12 @@ int set_source(command_io* io) {
 
 int get_events(command_io* io) {
     arg_of(io)->value.u = device_of(io)->events.exchange(0);
-    g_hd->notify_cond.fetch_and(~_NOTIFY_COND_OBAND);
+    // The condition stays while another device still has events; set again when the
+    // interrupt thread raised one between the check and the clear.
+    if (!hd_dec_events_pending(g_hd)) {
+        g_hd->notify_cond.fetch_and(~_NOTIFY_COND_OBAND);
+        if (hd_dec_events_pending(g_hd)) g_hd->notify_cond.fetch_or(_NOTIFY_COND_OBAND);
+    }
     io->reply_nbytes = sizeof(hddec_arg_t);
     return EOK;
 }

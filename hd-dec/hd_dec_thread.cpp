@@ -5,12 +5,14 @@
 
 #include "hd_dec.h"
 #include "hddec_log.h"
+#include "hddec_retry.h"
+#include "hu/backoff.h"
 #include "hu/neutrino.h"
 
 namespace {
 
 void notify_clients(HdDecProcess* hd) {
-    if (hd->backend.devices[0].events.load() == 0) return;
+    if (!hd_dec_events_pending(hd)) return;
     hd->notify_cond.fetch_or(_NOTIFY_COND_OBAND);
     if (hd->notify[IOFUNC_NOTIFY_OBAND].cnt.load() <= 1) iofunc_notify_trigger(hd->notify, 1, IOFUNC_NOTIFY_OBAND);
 }
@@ -22,15 +24,27 @@ void* hd_dec_thread(void* arg) {
 
     sigevent event;
     SIGEV_INTR_INIT(&event);
+    // Not cancelled between attaching and keeping the id: the stopper detaches by it.
+    pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, nullptr);
     backend->intr_id = InterruptAttachEvent(backend->intr, &event, _NTO_INTR_FLAGS_TRK_MSK);
+    int attach_errno = errno;
+    pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, nullptr);
     if (backend->intr_id == -1) {
-        hddec_log("%s: InterruptAttachEvent failed (%s)\n", "hd_dec_thread", strerror(errno));
+        hddec_log("%s: InterruptAttachEvent failed (%s)\n", "hd_dec_thread", strerror(attach_errno));
         return nullptr;
     }
+    // A status that cannot be read stays latched and the level-triggered line fires again at
+    // once: the line stays masked for a growing pause before the next attempt.
+    hddec_retry retry("hd_dec_thread: interrupt status");
     for (;;) {
         if (InterruptWait(0, nullptr) == 0) {
-            if (backend->irq != nullptr) backend->irq(backend);
+            hddec_retry_begin(&retry);
+            int err = backend->irq != nullptr ? backend->irq(backend) : 0;
+            long pause = hddec_retry_end(&retry, err == 0);
+            notify_clients(hd);
+            if (pause > 0) hu::sleepMs(pause);
             InterruptUnmask(backend->intr, backend->intr_id);
+            continue;
         }
         notify_clients(hd);
     }
@@ -60,4 +74,7 @@ void stop_hd_dec_thread(HdDecProcess* hd) {
     pthread_cancel(hd->thread);
     pthread_join(hd->thread, nullptr);
     hd->thread_running = false;
+    // Its interrupt socket goes with it.
+    if (hd->backend.intr_id >= 0) InterruptDetach(hd->backend.intr_id);
+    hd->backend.intr_id = -1;
 }

@@ -91,12 +91,13 @@ const irq_event kIrqEvents[] = {
     {1, 0x20, HDDEC_EV_AUX},     {1, 0x08, HDDEC_F_AUDIO_RATE},
 };
 
-// Reads a latched status register and writes the value back to its clear register.
-uint8_t take_status(HdDecBackend* backend, uint8_t latch, uint8_t clear) {
-    uint8_t status = 0;
-    if (adv748x_i2c_rd(backend->maps[ADV748X_IO], latch, &status) != 0) return 0;
-    adv748x_i2c_wr(backend->maps[ADV748X_IO], clear, status);
-    return status;
+// Reads a latched status register and writes the value back to its clear register; false
+// when the status could not be read (it stays latched).
+bool take_status(HdDecBackend* backend, uint8_t latch, uint8_t clear, uint8_t* status) {
+    *status = 0;
+    if (adv748x_i2c_rd(backend->maps[ADV748X_IO], latch, status) != 0) return false;
+    adv748x_i2c_wr(backend->maps[ADV748X_IO], clear, *status);
+    return true;
 }
 
 // The update steps, in the order they are handled.
@@ -126,6 +127,8 @@ void adv748x_backend_setup(HdDecBackend* backend) {
         dev->nsources = kDevices[i].nsources;
         dev->lane_limit = kDevices[i].lane_limit;
         dev->events.store(0);
+        dev->msc.thread_running = 0;
+        dev->msc.intr_id = -1;
     }
     backend->init = adv748x_init;
     backend->fini = adv748x_fini;
@@ -152,18 +155,19 @@ int adv748x_init(HdDecBackend* backend, unsigned verbosity) {
 }
 
 void adv748x_fini(HdDecBackend* backend) {
-    // The engine first: it works on the CBUS map until it stops.
-    if (backend->devices[0].initialised) msc_context_stop(&backend->devices[0].msc);
+    // The engine first: it works on the CBUS map until it stops. It runs once started,
+    // also when the rest of the first selection failed.
+    msc_context_stop(&backend->devices[0].msc);
     for (int& map : backend->maps) {
         if (map >= 0) hu_close(map);
         map = -1;
     }
 }
 
-void adv748x_irq(HdDecBackend* backend) {
+int adv748x_irq(HdDecBackend* backend) {
     uint8_t status[2];
-    status[0] = take_status(backend, 0x6D, 0x6E);
-    status[1] = take_status(backend, 0x8B, 0x8C);
+    bool read = take_status(backend, 0x6D, 0x6E, &status[0]);
+    read &= take_status(backend, 0x8B, 0x8C, &status[1]);
     if (backend->verbosity & HDDEC_VERBOSE_IRQ) hddec_log("int: 0x%2x, 0x%2x", status[0], status[1]);
 
     uint32_t events = 0;
@@ -171,6 +175,7 @@ void adv748x_irq(HdDecBackend* backend) {
         if (status[e.status] & e.bits) events |= e.event;
     }
     if (events != 0) backend->devices[0].events.fetch_or(events);
+    return read ? 0 : EIO;
 }
 
 int adv748x_update(HdDecBackend* backend, uint32_t flags) {

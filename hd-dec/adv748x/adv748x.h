@@ -17,8 +17,9 @@ void adv748x_backend_setup(HdDecBackend* backend);
 int adv748x_init(HdDecBackend* backend, unsigned verbosity);
 // Closes the maps and stops the sideband engine.
 void adv748x_fini(HdDecBackend* backend);
-// Reads and clears the chip's interrupt status and sets event bits in device 0's word.
-void adv748x_irq(HdDecBackend* backend);
+// Reads and clears the chip's interrupt status and sets event bits in device 0's word; 0, or
+// EIO when a status register could not be read.
+int adv748x_irq(HdDecBackend* backend);
 // Programs what the flags name on the current device: 0, EIO or ENOTSUP.
 int adv748x_update(HdDecBackend* backend, uint32_t flags);
 // Reads the status the first matching flag names; errno tells the outcome.

@@ -7,6 +7,8 @@
 #include "adv748x_io.h"
 #include "adv748x_msc_internal.h"
 #include "hddec_log.h"
+#include "hddec_retry.h"
+#include "hu/backoff.h"
 #include "hu/neutrino.h"
 #include "hu/trace.h"
 
@@ -65,6 +67,10 @@ void recover_from_timeout(MscContext* ctx) {
         req_prepare_for_resend(ctx);
     }
     if (ctx->sw_state == MSC_STATE_RESP_RX || ctx->sw_state == MSC_STATE_RESP_TX) {
+        if (ctx->verbosity & MSC_VERBOSE_RESP) {
+            hddec_log("%s: request 0x%x of the source not done in time (%d of %d packets), dropped", "msc_thread",
+                      ctx->resp.cmd, ctx->resp.rx_buf.npackets, ctx->resp.expected_rx_bytes);
+        }
         msc_set_int_enable(ctx, MSC_INT_RESP_SIZE_MATCH, false);
         msc_set_int_enable(ctx, MSC_INT_RESP_PKT_RX, false);
         msc_reset_context(ctx, MSC_RESPONDER);
@@ -74,12 +80,19 @@ void recover_from_timeout(MscContext* ctx) {
 
 bool queues_empty(const MscContext* ctx) { return ctx->highprio_q.head == nullptr && ctx->regular_q.head == nullptr; }
 
-// Reads and clears the latched status; 0 when the chip cannot be read.
-uint32_t take_status(MscContext* ctx, int id) {
+// Reads and clears the latched status; 0 when the chip cannot be read. Then the status
+// stays latched and the line would fire again at once: it stays masked for a growing pause.
+uint32_t take_status(MscContext* ctx, int id, hddec_retry* retry) {
     trace_logf(TRACE_CODE, "irq come");
     uint8_t s[3] = {};
-    if (adv748x_i2c_block_rd(ctx->cbus, CBUS_INT_STATUS, sizeof s, s) == 0) {
-        adv748x_i2c_block_wr(ctx->cbus, CBUS_INT_CLEAR, s, sizeof s);
+    hddec_retry_begin(retry);
+    bool read = adv748x_i2c_block_rd(ctx->cbus, CBUS_INT_STATUS, sizeof s, s) == 0;
+    if (read) adv748x_i2c_block_wr(ctx->cbus, CBUS_INT_CLEAR, s, sizeof s);
+    long pause = hddec_retry_end(retry, read);
+    if (pause > 0) {
+        pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, nullptr);
+        hu::sleepMs(pause);
+        pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, nullptr);
     }
     trace_logf(TRACE_CODE, "unmask irq, 0x%x, 0x%x, 0x%x", s[0], s[1], s[2]);
     InterruptUnmask(MSC_INTR, id);
@@ -102,8 +115,12 @@ void* msc_thread(void* arg) {
     ctx->intr_id = id;  // detached by the stopper once this thread is gone
     uint32_t status = 0;
     bool timed_out = false;
+    hddec_retry retry("msc_thread: interrupt status");
     for (;;) {
         uint64_t timeout = ctx->sw_state == MSC_STATE_RESP_TX ? WAIT_RESP_TX_NS : WAIT_NS;
+        // Idle with a resent request waiting for its pause: wake up when it may go.
+        uint64_t resend = ctx->sw_state == MSC_STATE_IDLE && ctx->req.tx_buf == nullptr ? msc_resend_wait_ns(ctx) : 0;
+        if (resend != 0 && resend < timeout) timeout = resend;
         TimerTimeout(CLOCK_MONOTONIC, _NTO_TIMEOUT_INTR, nullptr, &timeout, nullptr);
         msc_continue_discovery(ctx, status, timed_out);
 
@@ -112,7 +129,7 @@ void* msc_thread(void* arg) {
         int err = errno;
         pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, nullptr);
         timed_out = woke != 0 && err == ETIMEDOUT;
-        status = woke == 0 ? take_status(ctx, id) : 0;
+        status = woke == 0 ? take_status(ctx, id, &retry) : 0;
         msc_handle_wake(ctx, status, timed_out);
     }
 }
@@ -147,7 +164,7 @@ void msc_handle_wake(MscContext* ctx, uint32_t status, bool timed_out) {
     for (const status_handler& h : kStatusHandlers) {
         if ((status & h.bit) && !(status & h.unless)) h.handler(ctx);
     }
-    if (ctx->sw_state == MSC_STATE_IDLE && ctx->req.tx_buf == nullptr && !queues_empty(ctx)) {
+    if (ctx->sw_state == MSC_STATE_IDLE && ctx->req.tx_buf == nullptr && msc_ready_queue(ctx) != nullptr) {
         msc_req_tx_func(ctx);
     } else if (!queues_empty(ctx) && (ctx->verbosity & MSC_VERBOSE_REQ)) {
         hddec_log("sw_state=%d, req tx impossible", ctx->sw_state);

@@ -21,7 +21,15 @@ struct MscBuffer {
     MscPacket packets[MSC_BUF_PACKETS];
     int npackets;
     MscBuffer* next;
+    int resends;           // a request's resends so far
+    uint64_t not_before;   // a resent request waits until then (monotonic ns)
 };
+
+// A refused request goes again after a pause from 10 ms doubling up to 320 ms, at most 8
+// times; then it is given up.
+#define MSC_RESEND_FIRST_MS 10
+#define MSC_RESEND_MAX_MS 320
+#define MSC_MAX_RESENDS 8
 
 struct MscQueue {
     MscBuffer* head;

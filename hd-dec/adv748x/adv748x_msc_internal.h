@@ -86,6 +86,14 @@ void msc_continue_discovery(MscContext* ctx, uint32_t status, bool timed_out);
 // Trace lines at the start of every handler.
 void msc_trace_entry(MscContext* ctx, const char* func);
 
+// The engine's clock (monotonic ns); replaceable so a caller without threads can drive time.
+extern uint64_t (*msc_now_ns)();
+// The queue whose head may go out now (the high-priority one first), or null.
+MscQueue* msc_ready_queue(MscContext* ctx);
+// When nothing may go out now but a resent request waits for its pause: the ns until it
+// may; else 0.
+uint64_t msc_resend_wait_ns(MscContext* ctx);
+
 // Queues and buffers.
 MscBuffer* msc_queue_pop(MscQueue* q);
 void msc_queue_push_back(MscQueue* q, MscBuffer* buf);

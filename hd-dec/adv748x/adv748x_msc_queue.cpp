@@ -1,4 +1,6 @@
 // Request buffers: the free queue and the two send queues.
+#include <time.h>
+
 #include <cassert>
 #include <initializer_list>
 
@@ -30,8 +32,43 @@ void msc_queue_push_front(MscQueue* q, MscBuffer* buf) {
     if (q->tail == nullptr) q->tail = buf;
 }
 
+namespace {
+
+uint64_t monotonic_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (uint64_t)now.tv_sec * 1000000000ull + (uint64_t)now.tv_nsec;
+}
+
+bool head_ready(const MscQueue* q, uint64_t now) { return q->head != nullptr && q->head->not_before <= now; }
+
+}  // namespace
+
+uint64_t (*msc_now_ns)() = monotonic_ns;
+
+MscQueue* msc_ready_queue(MscContext* ctx) {
+    uint64_t now = msc_now_ns();
+    if (head_ready(&ctx->highprio_q, now)) return &ctx->highprio_q;
+    if (head_ready(&ctx->regular_q, now)) return &ctx->regular_q;
+    return nullptr;
+}
+
+uint64_t msc_resend_wait_ns(MscContext* ctx) {
+    if (msc_ready_queue(ctx) != nullptr) return 0;
+    uint64_t now = msc_now_ns();
+    uint64_t wait = 0;
+    for (const MscQueue* q : {&ctx->highprio_q, &ctx->regular_q}) {
+        if (q->head == nullptr) continue;
+        uint64_t left = q->head->not_before - now;
+        if (wait == 0 || left < wait) wait = left;
+    }
+    return wait;
+}
+
 void msc_free_buffer(MscContext* ctx, MscBuffer* buf) {
     buf->npackets = 0;
+    buf->resends = 0;
+    buf->not_before = 0;
     msc_queue_push_back(&ctx->free_q, buf);
 }
 

@@ -118,21 +118,34 @@ bool req_verify_rx(MscContext* ctx) {
 
 }  // namespace
 
+// A source that refuses every request must not be asked a thousand times a second, nor for
+// ever: the request waits a growing pause before it goes again, and is given up after the
+// last resend. The other queue is served meanwhile.
 void req_prepare_for_resend(MscContext* ctx) {
     MscBuffer* buf = ctx->req.tx_buf;
     assert(buf != nullptr && "req_tx_buf != NULL");
     assert(buf->npackets > 0 && "tx_buf->npackets > 0");
-    bool highprio = is_set_int(buf) || buf->packets[0].value == MSC_MSC_MSG;
-    msc_queue_push_front(highprio ? &ctx->highprio_q : &ctx->regular_q, buf);
     ctx->req.tx_buf = nullptr;
+    if (buf->resends >= MSC_MAX_RESENDS) {
+        hddec_log("%s: request 0x%x given up after %d attempts", __func__, buf->packets[0].value, buf->resends + 1);
+        msc_free_buffer(ctx, buf);
+    } else {
+        uint64_t pause_ms = (uint64_t)MSC_RESEND_FIRST_MS << buf->resends;
+        if (pause_ms > MSC_RESEND_MAX_MS) pause_ms = MSC_RESEND_MAX_MS;
+        buf->resends++;
+        buf->not_before = msc_now_ns() + pause_ms * 1000000ull;
+        bool highprio = is_set_int(buf) || buf->packets[0].value == MSC_MSC_MSG;
+        msc_queue_push_front(highprio ? &ctx->highprio_q : &ctx->regular_q, buf);
+    }
     reset_requester(ctx);
 }
 
 void msc_req_tx_func(MscContext* ctx) {
     msc_trace_entry(ctx, __func__);
-    MscBuffer* buf = msc_queue_pop(&ctx->highprio_q);
-    if (buf == nullptr) buf = msc_queue_pop(&ctx->regular_q);
-    assert(buf != nullptr && "0 && \"both queues are empty\"");
+    assert((ctx->highprio_q.head != nullptr || ctx->regular_q.head != nullptr) && "0 && \"both queues are empty\"");
+    MscQueue* ready = msc_ready_queue(ctx);
+    if (ready == nullptr) return;  // a resent request still waits for its pause
+    MscBuffer* buf = msc_queue_pop(ready);
     if (!is_req_tx_valid(buf)) {
         msc_free_buffer(ctx, buf);
         return;
@@ -219,8 +232,8 @@ void msc_process_abort_int(MscContext* ctx) {
         case MSC_EXPECT_IDLE:
             assert(ctx->sw_state == MSC_STATE_REQ_RX || ctx->sw_state == MSC_STATE_RESP_TX);
             if (ctx->sw_state == MSC_STATE_REQ_RX) {
-                req_done(ctx);  // the reply was cut off: the request is given up
-                reset_requester(ctx);
+                // The reply was cut off: asked again, or discovery would wait for it for ever.
+                req_prepare_for_resend(ctx);
             } else {
                 msc_reset_context(ctx, MSC_RESPONDER);
                 msc_reset_fifo(ctx, MSC_RESPONDER);

@@ -111,8 +111,10 @@ int hdmi_report_edid(HdDecBackend* backend) {
     return failed ? EIO : 0;
 }
 
+// A device counts as set up only when its whole sequence went through; until then every
+// selection runs it again (the engine, once started, keeps running).
 int hdmi_first_selection(HdDecBackend* backend, HdDecDevice* dev) {
-    int err = adv748x_msc_start(&dev->msc, backend->maps[ADV748X_CBUS], backend->verbosity);
+    int err = dev->msc.thread_running ? 0 : adv748x_msc_start(&dev->msc, backend->maps[ADV748X_CBUS], backend->verbosity);
     if (err != 0) {
         hddec_log("%s: msc_context_init() failed (%s)", "adv748x_set_source", strerror(err));
         return err;
@@ -122,15 +124,15 @@ int hdmi_first_selection(HdDecBackend* backend, HdDecDevice* dev) {
     failed |= RUN(backend, kHdmiReceiver);
     if (backend->verbosity & HDDEC_VERBOSE_CONFIG) failed |= hdmi_report_edid(backend);
     failed |= RUN(backend, kHdmiStart);
-    dev->initialised = 1;
     failed |= RUN(backend, kHdmiLp11);
+    dev->initialised = !failed;
     return failed ? EIO : 0;
 }
 
 int analog_first_selection(HdDecBackend* backend, HdDecDevice* dev) {
     int failed = RUN(backend, kAnalogPath);
-    dev->initialised = 1;
     failed |= RUN(backend, kAnalogLp11);
+    dev->initialised = !failed;
     return failed ? EIO : 0;
 }
 

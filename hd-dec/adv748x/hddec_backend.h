@@ -49,7 +49,7 @@ struct HdDecBackend {
 
     int (*init)(HdDecBackend* backend, unsigned verbosity);
     void (*fini)(HdDecBackend* backend);
-    void (*irq)(HdDecBackend* backend);
+    int (*irq)(HdDecBackend* backend);  // 0, or EIO when the status could not be read
     int (*update)(HdDecBackend* backend, uint32_t flags);
     int (*query)(HdDecBackend* backend, uint32_t flags, void* buffer, size_t length);
 };

@@ -2,3 +2,7 @@
 #pragma once
 
 void hddec_log(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// While held, the calling thread's messages are dropped: a thread retrying a dead register
+// map reports the run of failures itself instead of one line per failed access.
+void hddec_log_hold(bool held);

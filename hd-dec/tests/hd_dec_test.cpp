@@ -82,6 +82,22 @@ protected:
         return false;
     }
 
+    size_t logCount(const std::string& text, bool prefix = false) {
+        size_t n = 0;
+        for (const auto& r : hu::slog::readFile(root_.host("/var/log/slog"))) {
+            if (prefix ? r.text.rfind(text, 0) == 0 : r.text == text) ++n;
+        }
+        return n;
+    }
+
+    size_t failedReads(const std::string& map, uint8_t reg) {
+        size_t n = 0;
+        for (const auto& a : adv748x_sim::parseJournal(hu::testing::readFile(root_.host(adv748x_sim::kJournalFile)))) {
+            if (a.op == 'R' && a.failed && a.map == map && a.reg == reg) ++n;
+        }
+        return n;
+    }
+
     uint32_t eventsWhenRaised() {
         uint32_t events = 0;
         hu::testing::waitUntil([&] {
@@ -168,6 +184,57 @@ TEST_F(HdDecTest, ClientProcessSeesAnEventRaisedBeforeItArmed) {
     EXPECT_NE(std::string::npos, result.out.find("rx status:")) << result.out;
 }
 
+// Fetching the events of a device that has none leaves the notification of another device's
+// events standing: a client arming afterwards is told at once and gets them.
+TEST_F(HdDecTest, FetchOnOneDeviceKeepsTheOtherDevicesNotification) {
+    startDriver();
+    ASSERT_EQ(EOK, call(DCMD_HDDEC_SET_SOURCE, 0, 0));
+    ASSERT_EQ("ok", chip("latch io 6d 40"));
+    ASSERT_TRUE(hu::testing::waitUntil([&] { return ionotify(fd_, _NOTIFY_ACTION_POLL, _NOTIFY_COND_OBAND, nullptr) != 0; }));
+    auto other = hu::testing::run({hu::testing::binPath("hddec-client"), "events", "1"});
+    EXPECT_EQ("device 1: events 0x00000000 (none)\n", other.out);
+    EXPECT_EQ(_NOTIFY_COND_OBAND, ionotify(fd_, _NOTIFY_ACTION_POLLARM, _NOTIFY_COND_OBAND, nullptr));
+    auto waiter = hu::testing::run({hu::testing::binPath("hddec-client"), "wait", "-t", "10000"});
+    EXPECT_EQ(0, waiter.exit_code) << waiter.err;
+    EXPECT_NE(std::string::npos, waiter.out.find("device 0: events 0x80000000 (RX)")) << waiter.out;
+    // Fetched: the condition is gone.
+    EXPECT_EQ(0, ionotify(fd_, _NOTIFY_ACTION_POLL, _NOTIFY_COND_OBAND, nullptr));
+}
+
+// A map that fails under a latched, level-triggered interrupt: the thread masks its line for
+// a growing pause instead of spinning, logs the first failure only, and recovers on its own.
+TEST_F(HdDecTest, DeadMapUnderALatchedInterruptIsRetriedQuietlyUntilItAnswers) {
+    startDriver();
+    ASSERT_EQ(EOK, call(DCMD_HDDEC_SET_SOURCE, 0, 0));
+    const struct {
+        const char* map;
+        const char* latch;
+        const char* status;
+        uint8_t status_reg;
+        const char* access_line;
+        std::string thread;
+        size_t lines_of_first_attempt;
+    } cases[] = {
+        {"io", "latch io 6d 40", "io 6d", 0x6D, "hd-dec:adv748x_i2c_rd: Failed to read from the decoder:Input/output error",
+         "hd-dec:hd_dec_thread", 2},
+        {"cbus", "latch cbus 10 01", "cbus 10", 0x10,
+         "hd-dec:adv748x_i2c_block_rd: Failed to read from the decoder:Input/output error", "hd-dec:msc_thread", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.map);
+        ASSERT_EQ("ok", chip(std::string("fail ") + c.map + " on"));
+        ASSERT_EQ("ok", chip(c.latch));
+        EXPECT_TRUE(logged(c.thread + ": interrupt status unreadable, next attempt in 10 ms"));
+        ASSERT_TRUE(hu::testing::waitUntil([&] { return failedReads(c.map, c.status_reg) >= 5; }));
+        EXPECT_EQ(c.lines_of_first_attempt, logCount(c.access_line));
+        ASSERT_EQ("ok", chip(std::string("fail ") + c.map + " off"));
+        EXPECT_TRUE(hu::testing::waitUntil(
+            [&] { return logCount(c.thread + ": interrupt status readable again after ", true) == 1; }));
+        EXPECT_EQ("0x00", chip(std::string("get ") + c.status));  // taken and cleared
+    }
+    EXPECT_EQ(HDDEC_EVENT_RX, eventsWhenRaised());
+}
+
 TEST_F(HdDecTest, FailingMapIsReportedAsEioInTheInformationValue) {
     startDriver();
     ASSERT_EQ(EOK, call(DCMD_HDDEC_SET_SOURCE, 0, 0));
@@ -250,6 +317,19 @@ TEST_F(HdDecTest, StopsCleanlyOnSigterm) {
     EXPECT_EQ(0, WEXITSTATUS(status));
     EXPECT_NE(std::string::npos, driver_->err().find("hd-dec:main: dispatch_block failed: Interrupted system call\n"));
     EXPECT_NE(0, access(root_.host(HDDEC_DEVICE_PATH).c_str(), F_OK));  // the path is gone
+    for (const char* irq : {"/dev/irq/1233", "/dev/irq/1234"}) {
+        EXPECT_NE(0, access(root_.host(irq).c_str(), F_OK)) << irq;  // and the interrupt sockets
+    }
+}
+
+// A message that ends in a newline of its own: one line on stderr, none in the record.
+TEST_F(HdDecTest, MessageWithItsOwnNewlineIsOneLine) {
+    hu::makeDirs(root_.host("/dev/irq/1233/taken"));  // the interrupt cannot be attached
+    startDriver();
+    const std::string text = "hd-dec:hd_dec_thread: InterruptAttachEvent failed (Address already in use)";
+    EXPECT_TRUE(logged(text));
+    driver_->stop(SIGTERM);
+    EXPECT_NE(std::string::npos, driver_->err().find(text + "\nhd-dec:")) << driver_->err();
 }
 
 TEST(HdDecStartupTest, AbsentMapEndsStartUpWithItsErrno) {

@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "hu/backoff.h"
 #include "hu/interrupt_line.h"
 #include "hu/neutrino.h"
 #include "hu/resmgr.h"
@@ -116,6 +118,18 @@ TEST_F(InterruptTest, AnAssertedLineFiresAgainAfterEachUnmaskUntilDeasserted) {
     EXPECT_EQ(-1, waitWithTimeout(20000000));
     EXPECT_EQ(ETIMEDOUT, errno);
     InterruptDetach(id);
+}
+
+TEST(BackoffTest, DoublesUpToItsCapAndStartsOverAfterASuccess) {
+    hu::Backoff backoff(10, 100);
+    EXPECT_FALSE(backoff.active());
+    std::vector<long> pauses;
+    for (int i = 0; i < 6; ++i) pauses.push_back(backoff.next());
+    EXPECT_EQ((std::vector<long>{10, 20, 40, 80, 100, 100}), pauses);
+    EXPECT_TRUE(backoff.active());
+    backoff.reset();
+    EXPECT_FALSE(backoff.active());
+    EXPECT_EQ(10, backoff.next());
 }
 
 TEST(ThreadCtlTest, IoPrivilegesAreGranted) { EXPECT_EQ(0, ThreadCtl(_NTO_TCTL_IO, nullptr)); }

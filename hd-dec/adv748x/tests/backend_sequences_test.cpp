@@ -251,10 +251,30 @@ TEST_F(SequenceTest, AFailingMapGivesEioAndEveryOtherAccessStillHappens) {
         if (!a.failed && a.op == 'W') ok_writes.push_back(a);
     }
     expectWrites(analog_rest, ok_writes);
-    EXPECT_TRUE(backend_.devices[1].initialised);
+    EXPECT_FALSE(backend_.devices[1].initialised);
     auto log = logTexts();
     EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
                                    "hd-dec:adv748x_i2c_wr: Failed to write to the decoder:Input/output error"));
+}
+
+// A first selection whose writes failed has not set the device up: the next one runs the whole
+// sequence again (the EDID is loaded), with the sideband engine started only once.
+TEST_F(SequenceTest, SelectionWhoseWritesFailedIsDoneAgainInFull) {
+    init();
+    ASSERT_EQ("ok", command("fail edid on"));
+    EXPECT_EQ(EIO, update(0, HDDEC_F_SOURCE));
+    EXPECT_FALSE(backend_.devices[0].initialised);
+    ASSERT_TRUE(backend_.devices[0].msc.thread_running);
+    const pthread_t engine = backend_.devices[0].msc.thread;
+    ASSERT_EQ("ok", command("fail edid off"));
+    clearJournal();
+    EXPECT_EQ(0, update(0, HDDEC_F_SOURCE));
+    expectWrites(kFirstHdmi, writes());
+    EXPECT_TRUE(backend_.devices[0].initialised);
+    EXPECT_TRUE(pthread_equal(engine, backend_.devices[0].msc.thread));
+    clearJournal();
+    EXPECT_EQ(0, update(0, HDDEC_F_SOURCE));
+    expectWrites({{"txa", 0x00, 0x84}}, writes());
 }
 
 int failingEngineStart(MscContext*, int, unsigned) { return EAGAIN; }

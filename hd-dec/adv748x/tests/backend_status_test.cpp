@@ -86,10 +86,34 @@ TEST_F(StatusTest, RxBlockAndBitNeedTheReceiverReady) {
     EXPECT_EQ((std::vector<uint8_t>{0x10, 0x11, 0x12, 0x13, 0x14}), std::vector<uint8_t>(block, block + 5));
 
     EXPECT_EQ(-1, query(1, HDDEC_F_RX_BLOCK, block, 5));
+    EXPECT_EQ(ENOTSUP, errno);  // the analogue decoder has none, which is not a value
     EXPECT_EQ(-1, query(1, HDDEC_F_RX_BIT, &bit, 1));
-    ASSERT_EQ("ok", command("fail hdmi on"));  // the readiness read fails: 0, errno 0
-    EXPECT_EQ(0, query(0, HDDEC_F_RX_BLOCK, block, 5));
-    EXPECT_EQ(0, errno);
+}
+
+// A status register that cannot be read is an error, never a value: not 0 Hz, not a zeroed
+// block that reads as received.
+TEST_F(StatusTest, FailedReadsAreErrorsNotData) {
+    set("hdmi 04", 0x01);
+    set("io 6c", 0x80);
+    uint8_t block[5] = {};
+    uint8_t bit = 0;
+    const struct {
+        const char* map;
+        uint32_t flag;
+        void* buffer;
+        size_t length;
+    } cases[] = {
+        {"hdmi", HDDEC_F_RX_BLOCK, block, 5}, {"hdmi", HDDEC_F_RX_BIT, &bit, 1}, {"io", HDDEC_F_RX_BLOCK, block, 5},
+        {"rep", HDDEC_F_AUDIO_RATE, nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.map << " " << std::hex << c.flag);
+        ASSERT_EQ("ok", command(std::string("fail ") + c.map + " on"));
+        errno = 0;
+        EXPECT_EQ(-1, query(0, c.flag, c.buffer, c.length));
+        EXPECT_EQ(EIO, errno);
+        ASSERT_EQ("ok", command(std::string("fail ") + c.map + " off"));
+    }
 }
 
 TEST_F(StatusTest, EachStatusBitSetsItsEventAndClearsItsLatch) {

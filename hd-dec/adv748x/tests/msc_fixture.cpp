@@ -5,7 +5,7 @@
 
 void MscFixture::SetUp() {
     ChipFixture::SetUp();
-    ASSERT_EQ(0, backend_.init(&backend_, kVerbosity));
+    ASSERT_EQ(0, backend_.init(&backend_, verbosity_));
     backend_.cur_dev = 0;
     ASSERT_EQ(0, backend_.update(&backend_, HDDEC_F_SOURCE));
     ASSERT_TRUE(msc().thread_running);

@@ -32,4 +32,6 @@ protected:
     // to send the rest in time the request goes again, up to five times.
     std::string askInParts(int held, const std::string& packets, const std::function<bool()>& waitingForRest);
     void mhl(const std::string& args) { ASSERT_EQ("ok", command("mhl " + args)); }
+
+    unsigned verbosity_ = kVerbosity;  // the engine's, from SetUp on
 };
