@@ -1,6 +1,8 @@
 // "/dev/FlashTerm" end to end: FlashTerm under Xvfb, fed by FlashClient and by raw messages.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -58,6 +60,28 @@ TEST(FlashTermCommandLine, BadArgumentsPrintTheErrorAndTheUsage) {
         hu::testing::RunResult result = run(argv);
         EXPECT_EQ(result.exit_code, c.status) << c.args[0];
         EXPECT_EQ(result.err, c.err) << c.args[0];
+    }
+}
+
+// FlashTerm run to its end on a private X server; the terminal's path must never appear.
+hu::testing::RunResult runTerminalToItsEnd(const hu::testing::TempRoot& root, const std::vector<std::string>& args) {
+    hu::testing::XvfbServer xvfb(320, 240);
+    std::vector<std::string> argv = {binPath("FlashTerm")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    hu::testing::Process::Options options;
+    options.env = {{"DISPLAY", xvfb.display()}};
+    hu::testing::RunResult result = run(argv, "", options);
+    EXPECT_NE(access(root.host("/dev/FlashTerm").c_str(), F_OK), 0) << "path attached";
+    return result;
+}
+
+TEST(FlashTermStartUp, ALogoThatCannotBeLoadedEndsTheTerminalBeforeItsPathExists) {
+    hu::testing::TempRoot root;
+    hu::testing::writeFile(root.path() + "/not-an-image.png", "plain text\n");
+    for (std::string logo : {root.path() + "/missing.png", root.path() + "/not-an-image.png", root.path()}) {
+        hu::testing::RunResult result = runTerminalToItsEnd(root, {"-p", flashterm_test::kFontPath, "-l", logo});
+        EXPECT_EQ(result.exit_code, 255) << logo;
+        EXPECT_NE(result.err.find("img_load_file(" + logo + ") failed: "), std::string::npos) << result.err;
     }
 }
 
