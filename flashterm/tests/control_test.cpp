@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "flashterm/term_msg.h"
+#include "hu/path.h"
 #include "running_terminal.h"
 
 namespace {
@@ -104,6 +105,19 @@ TEST(FlashClientCommandLine, ErrorsPrintTheirLineAndExitOne) {
         EXPECT_EQ(result.exit_code, 1);
         EXPECT_EQ(result.err, c.err);
     }
+}
+
+TEST(FlashClientCommandLine, APlainFileUnderTheTerminalsNameIsNoTerminal) {
+    hu::testing::TempRoot root;
+    hu::makeDirs(root.host("/dev"));
+    hu::testing::writeFile(root.host("/dev/FlashTerm"), "kept\n");
+    for (std::vector<std::string> args : {std::vector<std::string>{"-w", "text"}, {"-s", "status"}, {}}) {
+        args.insert(args.begin(), binPath("FlashClient"));
+        hu::testing::RunResult result = run(args);
+        EXPECT_EQ(result.exit_code, 1) << args.size();
+        EXPECT_EQ(result.err, std::string("Error! ") + strerror(ENODEV) + "\n");
+    }
+    EXPECT_EQ(hu::testing::readFile(root.host("/dev/FlashTerm")), "kept\n");
 }
 
 TEST(FlashClient, SendsStatusClockTextAndABarThatStepsToHundred) {
