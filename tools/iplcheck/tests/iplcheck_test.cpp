@@ -82,6 +82,32 @@ TEST_F(IplcheckTest, ReportsTheVersionTheBootWouldUse) {
     }
 }
 
+TEST_F(IplcheckTest, ErasedOrBlankFlashHoldsNoVersion) {
+    const std::string none = "iplcheck: no IPL version found: no copy has a valid IPL header.\n";
+    for (char fill : {'\xFF', '\0'}) {
+        SCOPED_TRACE(static_cast<int>(static_cast<uint8_t>(fill)));
+        hu::makeDirs(root.host("/dev"));
+        hu::testing::writeFile(root.host("/dev/fs0"), std::string(4 * kAreaSize, fill));
+        struct Case {
+            std::vector<std::string> args;
+            std::string err_end;
+        } cases[] = {
+            {{}, none},
+            {{"-d", "130515"}, none},
+            {{"-d", "0"}, none},
+            {{"-v", "-d", "130515"}, none + "iplcheck: exit with code 1\n"},
+        };
+        for (const Case& c : cases) {
+            RunResult r = iplcheck(c.args);
+            EXPECT_EQ(1, r.exit_code) << c.args.size();
+            EXPECT_EQ("", r.out.substr(0, r.out.find("\n    IPL:")));
+            ASSERT_GE(r.err.size(), c.err_end.size());
+            EXPECT_EQ(c.err_end, r.err.substr(r.err.size() - c.err_end.size())) << r.err;
+            EXPECT_EQ(std::string::npos, r.err.find("found version")) << r.err;
+        }
+    }
+}
+
 TEST_F(IplcheckTest, ComparesTheFirstSixCharactersOfTheDateCode) {
     writeImage(Copies(0x120101, 0x130101, 0x130515));
     struct Case {
