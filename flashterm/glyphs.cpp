@@ -31,6 +31,12 @@ void copy_bitmap(const FT_Bitmap& bitmap, int cell_x, int cell_y, std::vector<ui
     }
 }
 
+// Start-up goes on without a font (a flash must not fail for want of one), but the person at
+// the line learns which file it was.
+void report_missing_font(const char* font_path) {
+    fprintf(stderr, "FreeType: cannot load the font '%s': no text will be shown\n", font_path);
+}
+
 }  // namespace
 
 void load_font(const char* font_path) {
@@ -38,6 +44,7 @@ void load_font(const char* font_path) {
     if (error != 0) {
         fprintf(stderr, "FreeType: initialisation failed, error: %d\n", error);
         g_library = nullptr;
+        report_missing_font(font_path);
         return;
     }
     if ((error = hu_FT_Add_Module(g_library, HU_FT_SMOOTH_RENDERER)) != 0) {
@@ -55,8 +62,12 @@ void load_font(const char* font_path) {
     } else if (error != 0) {
         fprintf(stderr, "FreeType: create new face failed, error: %d\n", error);
     }
-    if (error != 0) g_face = nullptr;
+    if (error != 0) {
+        g_face = nullptr;
+        report_missing_font(font_path);
+    }
 }
+
 
 void rasterise_glyphs(int font_size, std::vector<uint8_t>* atlas) {
     if (g_face == nullptr) return;  // no font: every byte draws as nothing

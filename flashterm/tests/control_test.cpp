@@ -55,12 +55,17 @@ TEST(FlashTermCommandLine, BadArgumentsPrintTheErrorAndTheUsage) {
         {{"-p", "font.ttf", "extra"}, std::string("Error! Unexpected operand: extra\n") + kTerminalUsage, 1},
         {{"-R"}, std::string("-p <font path> is mandatory option\n") + kTerminalUsage, 1},
     };
-    for (const Case& c : cases) {
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    for (const char* size : {"0", "-3", "abc", "12x", "", "151", "99999999999"}) {
+        all.push_back({{"-p", "font.ttf", "-f", size}, std::string("Error! Invalid font size: ") + size + "\n" +
+                                                           kTerminalUsage, 1});
+    }
+    for (const Case& c : all) {
         std::vector<std::string> argv = {binPath("FlashTerm")};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
         hu::testing::RunResult result = run(argv);
-        EXPECT_EQ(result.exit_code, c.status) << c.args[0];
-        EXPECT_EQ(result.err, c.err) << c.args[0];
+        EXPECT_EQ(result.exit_code, c.status) << c.args.back();
+        EXPECT_EQ(result.err, c.err) << c.args.back();
     }
 }
 
@@ -83,6 +88,19 @@ TEST(FlashTermStartUp, ALogoThatCannotBeLoadedEndsTheTerminalBeforeItsPathExists
         hu::testing::RunResult result = runTerminalToItsEnd(root, {"-p", flashterm_test::kFontPath, "-l", logo});
         EXPECT_EQ(result.exit_code, 255) << logo;
         EXPECT_NE(result.err.find("img_load_file(" + logo + ") failed: "), std::string::npos) << result.err;
+    }
+}
+
+TEST(FlashTermStartUp, AFontThatCannotBeLoadedIsNamedAndTheTerminalStillServes) {
+    hu::testing::TempRoot files;
+    for (std::string font : {files.path() + "/missing.ttf", files.path()}) {
+        RunningTerminal terminal({"-p", font});
+        ASSERT_TRUE(terminal.up()) << terminal.log();
+        ASSERT_EQ(terminal.setStatus("no font"), EOK);
+        EXPECT_EQ(field(stateAfterTick(terminal), "status"), "no font");
+        EXPECT_NE(terminal.log().find("FreeType: cannot load the font '" + font + "': no text will be shown\n"),
+                  std::string::npos)
+            << terminal.log();
     }
 }
 
