@@ -10,6 +10,7 @@
 #include "glyphs.h"
 #include "render_context.h"
 #include "terminal_state.h"
+#include "text_chars.h"
 
 namespace {
 
@@ -97,9 +98,10 @@ void add_text(const char* text) {
             append_text_line(std::string(rest, space));
             rest = space + 1;
         } else if (n == 0 && cut != '\n') {
-            // A byte as wide as the whole line gets a line of its own, so the split goes on.
-            append_text_line(std::string(rest, 1));
-            rest += rest[1] == '\n' ? 2 : 1;
+            // A character as wide as the whole line gets a line of its own, so the split goes on.
+            size_t first = static_cast<size_t>(next_char(rest).length);
+            append_text_line(std::string(rest, first));
+            rest += first + (rest[first] == '\n' ? 1 : 0);
         } else {
             append_text_line(std::string(rest, n));
             rest += n + (cut == '\n' ? 1 : 0);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -55,6 +56,32 @@ int runFrom10(const hu::png::Image& frame, int gl_y, uint32_t rgb) {
     return x - 10;
 }
 
+// Whether columns [x_from, x_to) of the rows from gl_a and from gl_b (rows_high each) match.
+bool sameRows(const hu::png::Image& frame, int x_from, int x_to, int gl_a, int gl_b, int rows_high) {
+    for (int y = 0; y < rows_high; ++y) {
+        for (int x = x_from; x < x_to; ++x) {
+            if (rgbAt(frame, x, gl_a + y) != rgbAt(frame, x, gl_b + y)) return false;
+        }
+    }
+    return true;
+}
+
+// The lowest and highest rows in [gl_bottom, gl_top) with a pixel other than `plain` in
+// columns [x_from, x_to); {-1, -1} when there is none.
+std::pair<int, int> inkRows(const hu::png::Image& frame, int x_from, int x_to, int gl_bottom, int gl_top,
+                            uint32_t plain) {
+    std::pair<int, int> rows = {-1, -1};
+    for (int y = gl_bottom; y < gl_top; ++y) {
+        for (int x = x_from; x < x_to; ++x) {
+            if (rgbAt(frame, x, y) == plain) continue;
+            if (rows.first < 0) rows.first = y;
+            rows.second = y;
+            break;
+        }
+    }
+    return rows;
+}
+
 // The layout, computed from the real font's metrics.
 class TerminalScreen : public ::testing::Test {
 protected:
@@ -74,9 +101,12 @@ protected:
                glyph(text.back()).width;
     }
     static int barLength(int width, int progress) {
-        int room = width - text_width("00:00:00") - text_width("100% ") - 40;
-        return static_cast<int>(room * (progress / 100.0));
+        return static_cast<int>(barRoom(width) * (progress / 100.0));
     }
+
+    static int barRoom(int width) { return width - text_width("00:00:00") - text_width("100% ") - 40; }
+    static int timeX(int width = kW) { return width - 10 - text_width("00:00:00"); }
+    static int valueX(int width = kW) { return timeX(width) - text_width("100% "); }
 
     static hu::png::Image frameAfterTick(RunningTerminal& terminal) {
         EXPECT_TRUE(terminal.nextTick());
@@ -143,6 +173,28 @@ TEST_F(TerminalScreen, LinesAndBarsSitInTheirRowsAndBarsGrowWithProgress) {
         EXPECT_TRUE(anyPixelOf(frame, time_x, kW - 10, y, y + lh(), kWhite)) << "time of bar " << i;
         EXPECT_TRUE(anyPixelOf(frame, time_x - text_width("100% "), time_x, y, y + lh(), kWhite)) << "percentage";
     }
+}
+
+TEST_F(TerminalScreen, Utf8TabsAndControlCharactersAreDrawnAsText) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    const std::string lines[] = {
+        "Gr\xC3\xBC\xC3\x9F" "e",  // UTF-8
+        "Gr\xFC\xDF" "e",            // the same in Latin-1
+        "A\x01\x1B\x7F" "B",        // controls between
+        "AB",
+        "\tB",
+    };
+    for (const std::string& line : lines) ASSERT_EQ(terminal.write(line + "\n"), static_cast<ssize_t>(line.size() + 1));
+    hu::png::Image frame = frameAfterTick(terminal);
+    EXPECT_TRUE(sameRows(frame, 0, kW, rowY(0), rowY(1), lh())) << "UTF-8 as Latin-1";
+    EXPECT_EQ(rightmostInk(frame, rowY(0), rowY(0) + lh(), kBackground), inkEnd(10, lines[1]) - 1);
+    EXPECT_TRUE(sameRows(frame, 0, kW, rowY(2), rowY(3), lh())) << "controls draw nothing";
+    int tab_stop = 8 * text_width(" ");
+    std::pair<int, int> ink = inkRows(frame, 0, 10 + tab_stop + glyph('B').bearing_x, rowY(4), rowY(4) + lh(),
+                                      kBackground);
+    EXPECT_EQ(ink.first, -1) << "nothing before the tab stop";
+    EXPECT_EQ(rightmostInk(frame, rowY(4), rowY(4) + lh(), kBackground), inkEnd(10 + tab_stop, "B") - 1);
 }
 
 TEST_F(TerminalScreen, HalfWidthLaysEverythingOutInTheLeftHalf) {
