@@ -39,19 +39,35 @@ void draw_text_in(float x, float y, const char* text, const Colour& colour) {
     draw_text(x, y, text, colour.red, colour.green, colour.blue);
 }
 
+// The leading characters of text that fit in width, kept on one row.
+std::string cut_to(const char* text, int width) {
+    return std::string(text, static_cast<size_t>(fit_in_row(text, std::max(width, 0))));
+}
+
+// Bottom of the status texts: 2 pixels above the band's bottom as long as the font leaves that
+// much room; a taller font (accents on capitals) moves down until its highest ink meets the
+// top of the screen.
+int status_text_y(int height) {
+    return std::min(height - g_glyphs.line_height + kStatusBaseline, height - ink_top() + g_glyphs.descender);
+}
+
 void draw_status_line(const Colour& status_line) {
     int width = layout_width();
     int height = layout_height();
     int line_height = g_glyphs.line_height;
     fill_bar(static_cast<float>(height - line_height), static_cast<float>(width - 2 * kMargin), status_line.red,
              status_line.green, status_line.blue);
-    float y = static_cast<float>(height - line_height + kStatusBaseline);
+    float y = static_cast<float>(status_text_y(height));
     char clock[10];
     time_text(g_state.flash_seconds, clock);
     int clock_x = width - kMargin - text_width(clock);
-    draw_text_in(kNameX, y, g_state.status_text ? g_state.status_text->c_str() : "", kWhite);
+    int label_x = clock_x - text_width(kFlashingTime);
+    // A status too long for its place stops a space short of the label.
+    std::string status = cut_to(g_state.status_text ? g_state.status_text->c_str() : "",
+                                label_x - kNameX - text_width(" "));
+    draw_text_in(kNameX, y, status.c_str(), kWhite);
     draw_text_in(static_cast<float>(clock_x), y, clock, kWhite);
-    draw_text_in(static_cast<float>(clock_x - text_width(kFlashingTime)), y, kFlashingTime, kWhite);
+    draw_text_in(static_cast<float>(label_x), y, kFlashingTime, kWhite);
 }
 
 void draw_progress_bar(float y, const ScreenItem& bar, const Colour& foreground, const Colour& bar_name) {

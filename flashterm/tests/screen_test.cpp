@@ -175,6 +175,42 @@ TEST_F(TerminalScreen, LinesAndBarsSitInTheirRowsAndBarsGrowWithProgress) {
     }
 }
 
+TEST_F(TerminalScreen, StatusTextStaysInsideItsBandAndStopsShortOfTheClock) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    hu::png::Image plain = frameAfterTick(terminal);
+    const int band = kH - lh();
+    const int label_x = timeX() - text_width("Flashing Time ");
+
+    // Accented capitals and brackets keep every row of their ink, all of it on the band.
+    const std::string tall = "\xC3\x84\xC3\x89[{g";  // ÄÉ[{g in UTF-8
+    ASSERT_EQ(terminal.setStatus(tall), EOK);
+    hu::png::Image frame = frameAfterTick(terminal);
+    int top = 0, bottom = 0;
+    for (char c : std::string("\xC4\xC9[{g")) {
+        top = std::max(top, glyph(c).bearing_y);
+        bottom = std::min(bottom, glyph(c).bearing_y - glyph(c).height);
+    }
+    std::pair<int, int> ink = inkRows(frame, 20, 20 + text_width(tall.c_str()), band, kH, kStatusLine);
+    EXPECT_EQ(ink.second - ink.first + 1, top - bottom) << "rows cut off";
+    EXPECT_EQ(inkRows(frame, 20, 20 + text_width(tall.c_str()), band - 5, band, kBackground).first, -1)
+        << "ink below the band";
+    EXPECT_TRUE(sameRows(frame, label_x, kW, band, band, lh())) << "label and clock in place";
+    for (int x = label_x; x < kW; ++x) {
+        for (int y = band; y < kH; ++y) ASSERT_EQ(rgbAt(frame, x, y), rgbAt(plain, x, y)) << x << "," << y;
+    }
+
+    // A status too long for its place ends a space short of the label and leaves it alone.
+    ASSERT_EQ(terminal.setStatus(std::string(300, 'M')), EOK);
+    frame = frameAfterTick(terminal);
+    int status_end = rightmostInk(frame, band, kH, kStatusLine, 10, label_x);
+    EXPECT_LT(status_end, label_x - text_width(" "));
+    EXPECT_GT(status_end, label_x - text_width(" ") - 2 * text_width("M"));
+    for (int x = label_x; x < kW; ++x) {
+        for (int y = band; y < kH; ++y) ASSERT_EQ(rgbAt(frame, x, y), rgbAt(plain, x, y)) << x << "," << y;
+    }
+}
+
 TEST_F(TerminalScreen, Utf8TabsAndControlCharactersAreDrawnAsText) {
     RunningTerminal terminal;
     ASSERT_TRUE(terminal.up()) << terminal.log();
