@@ -27,14 +27,6 @@ int layout_width() { return static_cast<int>(render_context()->width); }
 int layout_height() { return static_cast<int>(render_context()->height); }
 int row_pitch() { return g_glyphs.line_height + kRowGap; }
 
-// The percentage right-aligned in three columns and the percent sign, at most 4 characters.
-void percent_text(int progress, char buffer[5]) {
-    char full[16];
-    snprintf(full, sizeof full, "%3d%% ", progress);
-    full[4] = '\0';
-    memcpy(buffer, full, 5);
-}
-
 void draw_text_in(float x, float y, const char* text, const Colour& colour) {
     draw_text(x, y, text, colour.red, colour.green, colour.blue);
 }
@@ -72,20 +64,20 @@ void draw_status_line(const Colour& status_line) {
 
 void draw_progress_bar(float y, const ScreenItem& bar, const Colour& foreground, const Colour& bar_name) {
     int width = layout_width();
-    char percent[5];
-    percent_text(bar.progress, percent);
+    // What is shown stays within 0..100 %, whatever a client sent.
+    int progress = std::clamp(bar.progress, 0, 100);
+    char percent[8];
+    snprintf(percent, sizeof percent, "%d%%", progress);
     char time[10];
     time_text(bar.elapsed, time);
     int time_x = width - kMargin - text_width(time);
-    // Signed, and bounded to the screen: a narrow layout or an absurd progress must not
-    // turn into an out-of-range conversion; what is drawn on screen stays the same.
     int room = std::max(0, width - text_width(time) - text_width(kFullPercent) - kBarReserve);
-    double length = room * (bar.progress / 100.0);
-    length = std::clamp(length, -static_cast<double>(width), static_cast<double>(width));
-    fill_bar(y, static_cast<float>(static_cast<int>(length)), foreground.red, foreground.green, foreground.blue);
+    int length = static_cast<int>(room * (progress / 100.0));
+    fill_bar(y, static_cast<float>(length), foreground.red, foreground.green, foreground.blue);
     draw_text_in(kNameX, y, bar.text.c_str(), bar_name);
     draw_text_in(static_cast<float>(time_x), y, time, foreground);
-    draw_text_in(static_cast<float>(time_x - text_width(kFullPercent)), y, percent, foreground);
+    // Right-aligned by drawn width: every percent sign ends where the one of "100% " does.
+    draw_text_in(static_cast<float>(time_x - text_width(" ") - text_width(percent)), y, percent, foreground);
 }
 
 }  // namespace

@@ -211,6 +211,38 @@ TEST_F(TerminalScreen, StatusTextStaysInsideItsBandAndStopsShortOfTheClock) {
     }
 }
 
+TEST_F(TerminalScreen, ProgressIsDrawnAndShownWithinZeroToHundred) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    const int32_t progress[] = {100, 150, 1000, INT32_MAX, 0, -20, INT32_MIN};
+    for (int32_t p : progress) ASSERT_EQ(terminal.addBar("b" + std::to_string(p), "", p), EOK);
+    hu::png::Image frame = frameAfterTick(terminal);
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(progress[i]);
+        int y = rowY(i);
+        bool full = progress[i] > 0;
+        EXPECT_EQ(runFrom10(frame, y, kWhite), full ? barLength(kW, 100) : 0);
+        // The value column shows what the 100 % or the 0 % bar shows.
+        EXPECT_TRUE(sameRows(frame, valueX(), timeX(), y, rowY(full ? 0 : 4), lh()));
+        EXPECT_TRUE(anyPixelOf(frame, valueX(), timeX(), y, y + lh(), kBackground)) << "value on the background";
+    }
+    EXPECT_EQ(terminal.state().find("\tb150\t"), std::string::npos);
+    EXPECT_NE(terminal.state().find("bar b150\t\t150\t"), std::string::npos) << "stored as received";
+}
+
+TEST_F(TerminalScreen, PercentSignsEndInOneColumn) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    const int progress[] = {100, 45, 7, 0, 11};
+    for (int p : progress) ASSERT_EQ(terminal.addBar("b" + std::to_string(p), "", p), EOK);
+    hu::png::Image frame = frameAfterTick(terminal);
+    int column = inkEnd(valueX(), "100%") - 1;
+    for (int i = 0; i < 5; ++i) {
+        int y = rowY(i);
+        EXPECT_EQ(rightmostInk(frame, y, y + lh(), kBackground, valueX(), timeX()), column) << progress[i];
+    }
+}
+
 TEST_F(TerminalScreen, Utf8TabsAndControlCharactersAreDrawnAsText) {
     RunningTerminal terminal;
     ASSERT_TRUE(terminal.up()) << terminal.log();
