@@ -62,6 +62,18 @@ void draw_status_line(const Colour& status_line) {
     draw_text_in(static_cast<float>(label_x), y, kFlashingTime, kWhite);
 }
 
+// The name over the band in the bar name colour, the rest of it over the background in the
+// foreground colour, so that it reads at any progress; cut a space short of the value column.
+void draw_bar_name(float y, const std::string& name, int band_end, int value_x, const Colour& foreground,
+                   const Colour& bar_name) {
+    std::string shown = cut_to(name.c_str(), value_x - kNameX - text_width(" "));
+    clip_columns(0, band_end);
+    draw_text_in(kNameX, y, shown.c_str(), bar_name);
+    clip_columns(band_end, layout_width());
+    draw_text_in(kNameX, y, shown.c_str(), foreground);
+    end_clip();
+}
+
 void draw_progress_bar(float y, const ScreenItem& bar, const Colour& foreground, const Colour& bar_name) {
     int width = layout_width();
     // What is shown stays within 0..100 %, whatever a client sent.
@@ -71,10 +83,11 @@ void draw_progress_bar(float y, const ScreenItem& bar, const Colour& foreground,
     char time[10];
     time_text(bar.elapsed, time);
     int time_x = width - kMargin - text_width(time);
+    int value_x = time_x - text_width(kFullPercent);
     int room = std::max(0, width - text_width(time) - text_width(kFullPercent) - kBarReserve);
     int length = static_cast<int>(room * (progress / 100.0));
     fill_bar(y, static_cast<float>(length), foreground.red, foreground.green, foreground.blue);
-    draw_text_in(kNameX, y, bar.text.c_str(), bar_name);
+    draw_bar_name(y, bar.text, kMargin + length, value_x, foreground, bar_name);
     draw_text_in(static_cast<float>(time_x), y, time, foreground);
     // Right-aligned by drawn width: every percent sign ends where the one of "100% " does.
     draw_text_in(static_cast<float>(time_x - text_width(" ") - text_width(percent)), y, percent, foreground);

@@ -230,6 +230,31 @@ TEST_F(TerminalScreen, ProgressIsDrawnAndShownWithinZeroToHundred) {
     EXPECT_NE(terminal.state().find("bar b150\t\t150\t"), std::string::npos) << "stored as received";
 }
 
+TEST_F(TerminalScreen, BarNamesReadAtAnyProgressAndStopShortOfTheValues) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    const std::string name(12, 'M');
+    ASSERT_EQ(terminal.addBar("started", name, 2), EOK);
+    ASSERT_EQ(terminal.addBar("half", name, 10), EOK);
+    ASSERT_EQ(terminal.addBar("long", std::string(200, 'W'), 50), EOK);
+    hu::png::Image frame = frameAfterTick(terminal);
+    const uint32_t kBlack = 0x000000;
+    for (int k : {0, 1}) {
+        int y = rowY(k);
+        int band_end = 10 + barLength(kW, k == 0 ? 2 : 10);
+        int name_end = inkEnd(20, name);
+        ASSERT_LT(band_end, name_end);
+        EXPECT_TRUE(anyPixelOf(frame, 20, band_end, y, y + lh(), kBlack)) << "name over the band in black " << k;
+        EXPECT_TRUE(anyPixelOf(frame, band_end, name_end, y, y + lh(), kWhite)) << "name beside the band in white";
+        EXPECT_FALSE(anyPixelOf(frame, band_end, name_end, y, y + lh(), kBlack)) << "no black on the background";
+    }
+    int y = rowY(2);
+    int limit = valueX() - text_width(" ");
+    int name_ink = rightmostInk(frame, y, y + lh(), kBackground, 10 + barLength(kW, 50), valueX());
+    EXPECT_LT(name_ink, limit);
+    EXPECT_GT(name_ink, limit - 2 * text_width("W"));
+}
+
 TEST_F(TerminalScreen, PercentSignsEndInOneColumn) {
     RunningTerminal terminal;
     ASSERT_TRUE(terminal.up()) << terminal.log();
