@@ -118,7 +118,6 @@ void load_font(const char* font_path) {
     }
 }
 
-
 void rasterise_glyphs(int font_size, std::vector<uint8_t>* atlas) {
     if (g_face == nullptr) return;  // no font: every byte draws as nothing
     FT_Set_Char_Size(g_face, static_cast<FT_F26Dot6>(font_size) * 64, 0, kDpi, kDpi);
