@@ -136,6 +136,7 @@ bool CDisplayable::init() {
 
     printf("[FlashTerm] Context got. Creating KD window...\n");
     KDWindow* window = kdCreateWindow(display_, config, nullptr);
+    window_ = window;
     if (window == nullptr) {
         fprintf(stderr, "[FlashTerm] Error: kdCreateWindow() failed with error: %d\n", kdGetError());
         return false;

@@ -28,6 +28,7 @@ private:
     sem_t size_known_;
     EGLDisplay display_ = EGL_NO_DISPLAY;
     EGLSurface surface_ = EGL_NO_SURFACE;
+    struct KDWindow* window_ = nullptr;  // under the surface, kept as long as the display
     int width_ = 0;
     int height_ = 0;
 };

@@ -23,3 +23,11 @@ void fill_bar(float y, float length, float red, float green, float blue) {
 }
 
 void present() { CDisplayable::instance()->swap(); }
+
+void clip_columns(int x_from, int x_to) {
+    const RenderContext* context = render_context();
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x_from, 0, x_to > x_from ? x_to - x_from : 0, static_cast<GLsizei>(context->height));
+}
+
+void end_clip() { glDisable(GL_SCISSOR_TEST); }

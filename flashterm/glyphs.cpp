@@ -8,6 +8,7 @@
 
 #include "hu/ft_modules.h"
 #include "render_context.h"
+#include "text_chars.h"
 
 GlyphTable g_glyphs;
 
@@ -19,7 +20,25 @@ constexpr FT_Error kUnknownFileFormat = 2;
 FT_Library g_library = nullptr;
 FT_Face g_face = nullptr;
 
-const GlyphInfo& glyph_of(char byte) { return g_glyphs.glyphs[static_cast<unsigned char>(byte)]; }
+constexpr int kTabStopSpaces = 8;
+
+// The glyph drawn for a character, or null for a control character. The atlas holds
+// U+0000..U+00FF; any other character shows as '?'.
+const GlyphInfo* glyph_for(uint32_t code) {
+    if (is_control(code)) return nullptr;
+    return &g_glyphs.glyphs[code <= 0xFF ? code : static_cast<uint32_t>('?')];
+}
+
+// How far the pen moves for a character at pen: a tab goes on to the next stop, one every
+// kTabStopSpaces spaces from the start of the text.
+int advance_at(uint32_t code, int pen) {
+    if (code == '\t') {
+        int stop = kTabStopSpaces * g_glyphs.glyphs[static_cast<unsigned char>(' ')].advance;
+        return stop > 0 ? stop - pen % stop : 0;
+    }
+    const GlyphInfo* glyph = glyph_for(code);
+    return glyph != nullptr ? glyph->advance : 0;
+}
 
 // Copies the rendered bitmap into its cell, clipped to the atlas.
 void copy_bitmap(const FT_Bitmap& bitmap, int cell_x, int cell_y, std::vector<uint8_t>* atlas) {
@@ -31,6 +50,43 @@ void copy_bitmap(const FT_Bitmap& bitmap, int cell_x, int cell_y, std::vector<ui
     }
 }
 
+// Start-up goes on without a font (a flash must not fail for want of one), but the person at
+// the line learns which file it was.
+void report_missing_font(const char* font_path) {
+    fprintf(stderr, "FreeType: cannot load the font '%s': no text will be shown\n", font_path);
+}
+
+// One textured quad; y is the bottom of the text line, pen_x where the pen stands.
+void draw_glyph(float pen_x, float y, const GlyphInfo& g) {
+    float left = pen_x + static_cast<float>(g.bearing_x);
+    float right = left + static_cast<float>(g.width);
+    float top = y + static_cast<float>(g.bearing_y - g_glyphs.descender);
+    float bottom = top - static_cast<float>(g.height);
+    float texel_left = static_cast<float>(g.cell_x);
+    float texel_right = static_cast<float>(g.cell_x + g.width);
+    float texel_top = static_cast<float>(g.cell_y);
+    float texel_bottom = static_cast<float>(g.cell_y + g.height);
+    const GLfloat xy[8] = {left, bottom, left, top, right, bottom, right, top};
+    const GLfloat texels[8] = {texel_left, texel_bottom, texel_left, texel_top,
+                               texel_right, texel_bottom, texel_right, texel_top};
+    draw_strip(xy, texels);
+}
+
+// Leading bytes of whole characters whose advances fit strictly inside width.
+int fit(const char* text, int width, bool stop_at_newline) {
+    int taken = 0;
+    int pen = 0;
+    for (const char* p = text; *p != '\0' && !(stop_at_newline && *p == '\n');) {
+        TextChar c = next_char(p);
+        int advance = advance_at(c.code, pen);
+        if (advance >= width - pen) break;
+        pen += advance;
+        taken += c.length;
+        p += c.length;
+    }
+    return taken;
+}
+
 }  // namespace
 
 void load_font(const char* font_path) {
@@ -38,6 +94,7 @@ void load_font(const char* font_path) {
     if (error != 0) {
         fprintf(stderr, "FreeType: initialisation failed, error: %d\n", error);
         g_library = nullptr;
+        report_missing_font(font_path);
         return;
     }
     if ((error = hu_FT_Add_Module(g_library, HU_FT_SMOOTH_RENDERER)) != 0) {
@@ -55,7 +112,10 @@ void load_font(const char* font_path) {
     } else if (error != 0) {
         fprintf(stderr, "FreeType: create new face failed, error: %d\n", error);
     }
-    if (error != 0) g_face = nullptr;
+    if (error != 0) {
+        g_face = nullptr;
+        report_missing_font(font_path);
+    }
 }
 
 void rasterise_glyphs(int font_size, std::vector<uint8_t>* atlas) {
@@ -103,21 +163,25 @@ void release_font() {
 }
 
 int text_width(const char* text) {
-    int width = 0;
-    for (const char* p = text; *p != '\0'; ++p) width += glyph_of(*p).advance;
-    return width;
+    int pen = 0;
+    for (const char* p = text; *p != '\0';) {
+        TextChar c = next_char(p);
+        pen += advance_at(c.code, pen);
+        p += c.length;
+    }
+    return pen;
 }
 
-int fit_count(const char* text, int width) {
-    int taken = 0;
-    int remaining = width;
-    for (const char* p = text; *p != '\0' && *p != '\n'; ++p) {
-        int advance = glyph_of(*p).advance;
-        if (advance >= remaining) break;
-        remaining -= advance;
-        ++taken;
+int fit_count(const char* text, int width) { return fit(text, width, true); }
+
+int fit_in_row(const char* text, int width) { return fit(text, width, false); }
+
+int ink_top() {
+    int top = 0;
+    for (uint32_t code = 0; code < 256; ++code) {
+        if (!is_control(code)) top = std::max(top, g_glyphs.glyphs[code].bearing_y);
     }
-    return taken;
+    return top;
 }
 
 void draw_text(float x, float y, const char* text, float red, float green, float blue) {
@@ -130,22 +194,14 @@ void draw_text(float x, float y, const char* text, float red, float green, float
     glUniform1i(glGetUniformLocation(context->text_program, "u_sTexture"), 0);
     set_texel_transform(context->text_program, g_glyphs.atlas_width, g_glyphs.atlas_height);
     set_pixel_transform(context->text_program);
-    float pen = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        const GlyphInfo& g = glyph_of(*p);
-        float left = x + static_cast<float>(g.bearing_x) + pen;
-        float right = left + static_cast<float>(g.width);
-        float top = y + static_cast<float>(g.bearing_y - g_glyphs.descender);
-        float bottom = top - static_cast<float>(g.height);
-        float texel_left = static_cast<float>(g.cell_x);
-        float texel_right = static_cast<float>(g.cell_x + g.width);
-        float texel_top = static_cast<float>(g.cell_y);
-        float texel_bottom = static_cast<float>(g.cell_y + g.height);
-        const GLfloat xy[8] = {left, bottom, left, top, right, bottom, right, top};
-        const GLfloat texels[8] = {texel_left, texel_bottom, texel_left, texel_top,
-                                   texel_right, texel_bottom, texel_right, texel_top};
-        draw_strip(xy, texels);
-        pen += static_cast<float>(g.advance);
+    int pen = 0;
+    for (const char* p = text; *p != '\0';) {
+        TextChar c = next_char(p);
+        p += c.length;
+        const GlyphInfo* glyph = glyph_for(c.code);
+        int advance = advance_at(c.code, pen);
+        if (glyph != nullptr) draw_glyph(x + static_cast<float>(pen), y, *glyph);
+        pen += advance;
     }
     glDisable(GL_BLEND);
 }

@@ -1,4 +1,4 @@
-// The font as one luminance texture of 16 x 16 cells (byte values 0..255), built once at
+// The font as one luminance texture of 16 x 16 cells (U+0000..U+00FF), built once at
 // start-up, and the text primitives drawn from it.
 #pragma once
 
@@ -35,8 +35,15 @@ void build_glyphs(int font_size);
 // Ends the font library; no FreeType object is left.
 void release_font();
 
+// Texts are read as characters (text_chars.h): control characters draw nothing, a tab moves
+// on to the next tab stop, characters beyond U+00FF show as '?'.
 int text_width(const char* text);
-// How many leading bytes of text fit strictly inside width, stopping before a newline.
+// How many leading bytes of text fit strictly inside width, stopping before a newline; never
+// part of a character.
 int fit_count(const char* text, int width);
+// The same for a text kept on one row, where a newline is one more control character.
+int fit_in_row(const char* text, int width);
+// The highest ink of any glyph above the baseline, in pixels.
+int ink_top();
 // y is the bottom of the text line.
 void draw_text(float x, float y, const char* text, float red, float green, float blue);

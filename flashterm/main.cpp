@@ -23,7 +23,10 @@ resmgr_connect_funcs_t g_connect_funcs;
 resmgr_io_funcs_t g_io_funcs;
 iofunc_attr_t g_attr;
 
-// Start-up of the display: window, programs, logo or first frame, glyphs. Returns -1 to go
+// A logo that cannot be shown ends the terminal before its path exists.
+constexpr int kLogoFailed = -1;
+
+// Start-up of the display: window, programs, logo or first frame, glyphs. Returns 0 to go
 // on, else the exit status.
 int start_display(const char* program) {
     CDisplayable* display = CDisplayable::instance();
@@ -36,7 +39,7 @@ int start_display(const char* program) {
     create_render_context(width, static_cast<unsigned>(display->height()));
     build_programs();
     if (g_options.logo_path != nullptr) {
-        if (!load_logo(g_options.logo_path)) return -1;
+        if (!load_logo(g_options.logo_path)) return kLogoFailed;
         draw_logo();
     }
     load_font(g_options.font_path);
@@ -46,7 +49,7 @@ int start_display(const char* program) {
         redraw(colour_of(g_options.background), colour_of(g_options.foreground), colour_of(g_options.status_line),
                colour_of(g_options.bar_name));
     }
-    return -1;
+    return 0;
 }
 
 int serve(const char* program) {
@@ -113,6 +116,6 @@ KDint kdMain(KDint argc, const KDchar* const* argv) {
     int status = parse_options(argc, const_cast<char* const*>(argv));
     if (status != -1) return status;
     status = start_display(argv[0]);
-    if (status != -1) return status;
+    if (status != 0) return status;
     return serve(argv[0]);
 }

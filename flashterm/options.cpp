@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +17,20 @@ const char kUsage[] =
 int usage_error() {
     fputs(kUsage, stderr);
     return 1;
+}
+
+// Glyphs of a size beyond this would need an atlas above 4096 x 4096 texels (16 cells of
+// size x 120 / 72 pixels), more than a display of this kind can take or show.
+constexpr long kMaxFontSize = 150;
+
+// A whole number of points in 1..kMaxFontSize; false for anything else.
+bool parse_font_size(const char* text, int* size) {
+    char* end = nullptr;
+    errno = 0;
+    long value = strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || value < 1 || value > kMaxFontSize) return false;
+    *size = static_cast<int>(value);
+    return true;
 }
 
 // A colour argument that does not parse keeps the default.
@@ -38,7 +53,12 @@ int parse_options(int argc, char* const* argv) {
             case 'F': parse_colour(optarg, &g_options.foreground); break;
             case 'S': parse_colour(optarg, &g_options.status_line); break;
             case 'P': parse_colour(optarg, &g_options.bar_name); break;
-            case 'f': g_options.font_size = atoi(optarg); break;
+            case 'f':
+                if (!parse_font_size(optarg, &g_options.font_size)) {
+                    fprintf(stderr, "Error! Invalid font size: %s\n", optarg);
+                    return usage_error();
+                }
+                break;
             case 'p': g_options.font_path = optarg; break;
             case 'R': g_options.half_width = true; break;
             case ':':

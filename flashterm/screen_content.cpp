@@ -10,6 +10,7 @@
 #include "glyphs.h"
 #include "render_context.h"
 #include "terminal_state.h"
+#include "text_chars.h"
 
 namespace {
 
@@ -26,16 +27,20 @@ int layout_width() { return static_cast<int>(render_context()->width); }
 int layout_height() { return static_cast<int>(render_context()->height); }
 int row_pitch() { return g_glyphs.line_height + kRowGap; }
 
-// The percentage right-aligned in three columns and the percent sign, at most 4 characters.
-void percent_text(int progress, char buffer[5]) {
-    char full[16];
-    snprintf(full, sizeof full, "%3d%% ", progress);
-    full[4] = '\0';
-    memcpy(buffer, full, 5);
-}
-
 void draw_text_in(float x, float y, const char* text, const Colour& colour) {
     draw_text(x, y, text, colour.red, colour.green, colour.blue);
+}
+
+// The leading characters of text that fit in width, kept on one row.
+std::string cut_to(const char* text, int width) {
+    return std::string(text, static_cast<size_t>(fit_in_row(text, std::max(width, 0))));
+}
+
+// Bottom of the status texts: 2 pixels above the band's bottom as long as the font leaves that
+// much room; a taller font (accents on capitals) moves down until its highest ink meets the
+// top of the screen.
+int status_text_y(int height) {
+    return std::min(height - g_glyphs.line_height + kStatusBaseline, height - ink_top() + g_glyphs.descender);
 }
 
 void draw_status_line(const Colour& status_line) {
@@ -44,31 +49,48 @@ void draw_status_line(const Colour& status_line) {
     int line_height = g_glyphs.line_height;
     fill_bar(static_cast<float>(height - line_height), static_cast<float>(width - 2 * kMargin), status_line.red,
              status_line.green, status_line.blue);
-    float y = static_cast<float>(height - line_height + kStatusBaseline);
+    float y = static_cast<float>(status_text_y(height));
     char clock[10];
     time_text(g_state.flash_seconds, clock);
     int clock_x = width - kMargin - text_width(clock);
-    draw_text_in(kNameX, y, g_state.status_text ? g_state.status_text->c_str() : "", kWhite);
+    int label_x = clock_x - text_width(kFlashingTime);
+    // A status too long for its place stops a space short of the label.
+    std::string status = cut_to(g_state.status_text ? g_state.status_text->c_str() : "",
+                                label_x - kNameX - text_width(" "));
+    draw_text_in(kNameX, y, status.c_str(), kWhite);
     draw_text_in(static_cast<float>(clock_x), y, clock, kWhite);
-    draw_text_in(static_cast<float>(clock_x - text_width(kFlashingTime)), y, kFlashingTime, kWhite);
+    draw_text_in(static_cast<float>(label_x), y, kFlashingTime, kWhite);
+}
+
+// The name over the band in the bar name colour, the rest of it over the background in the
+// foreground colour, so that it reads at any progress; cut a space short of the value column.
+void draw_bar_name(float y, const std::string& name, int band_end, int value_x, const Colour& foreground,
+                   const Colour& bar_name) {
+    std::string shown = cut_to(name.c_str(), value_x - kNameX - text_width(" "));
+    clip_columns(0, band_end);
+    draw_text_in(kNameX, y, shown.c_str(), bar_name);
+    clip_columns(band_end, layout_width());
+    draw_text_in(kNameX, y, shown.c_str(), foreground);
+    end_clip();
 }
 
 void draw_progress_bar(float y, const ScreenItem& bar, const Colour& foreground, const Colour& bar_name) {
     int width = layout_width();
-    char percent[5];
-    percent_text(bar.progress, percent);
+    // What is shown stays within 0..100 %, whatever a client sent.
+    int progress = std::clamp(bar.progress, 0, 100);
+    char percent[8];
+    snprintf(percent, sizeof percent, "%d%%", progress);
     char time[10];
     time_text(bar.elapsed, time);
     int time_x = width - kMargin - text_width(time);
-    // Signed, and bounded to the screen: a narrow layout or an absurd progress must not
-    // turn into an out-of-range conversion; what is drawn on screen stays the same.
+    int value_x = time_x - text_width(kFullPercent);
     int room = std::max(0, width - text_width(time) - text_width(kFullPercent) - kBarReserve);
-    double length = room * (bar.progress / 100.0);
-    length = std::clamp(length, -static_cast<double>(width), static_cast<double>(width));
-    fill_bar(y, static_cast<float>(static_cast<int>(length)), foreground.red, foreground.green, foreground.blue);
-    draw_text_in(kNameX, y, bar.text.c_str(), bar_name);
+    int length = static_cast<int>(room * (progress / 100.0));
+    fill_bar(y, static_cast<float>(length), foreground.red, foreground.green, foreground.blue);
+    draw_bar_name(y, bar.text, kMargin + length, value_x, foreground, bar_name);
     draw_text_in(static_cast<float>(time_x), y, time, foreground);
-    draw_text_in(static_cast<float>(time_x - text_width(kFullPercent)), y, percent, foreground);
+    // Right-aligned by drawn width: every percent sign ends where the one of "100% " does.
+    draw_text_in(static_cast<float>(time_x - text_width(" ") - text_width(percent)), y, percent, foreground);
 }
 
 }  // namespace
@@ -97,9 +119,10 @@ void add_text(const char* text) {
             append_text_line(std::string(rest, space));
             rest = space + 1;
         } else if (n == 0 && cut != '\n') {
-            // A byte as wide as the whole line gets a line of its own, so the split goes on.
-            append_text_line(std::string(rest, 1));
-            rest += rest[1] == '\n' ? 2 : 1;
+            // A character as wide as the whole line gets a line of its own, so the split goes on.
+            size_t first = static_cast<size_t>(next_char(rest).length);
+            append_text_line(std::string(rest, first));
+            rest += first + (rest[first] == '\n' ? 1 : 0);
         } else {
             append_text_line(std::string(rest, n));
             rest += n + (cut == '\n' ? 1 : 0);

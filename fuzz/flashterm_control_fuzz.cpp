@@ -20,6 +20,7 @@
 #include "render_context.h"
 #include "screen_content.h"
 #include "terminal_state.h"
+#include "text_chars.h"
 
 namespace {
 
@@ -74,7 +75,9 @@ Census checkList(int limit, int usable) {
         } else {
             ++census.lines;
             FUZZ_CHECK(item->text.find('\n') == std::string::npos);
-            FUZZ_CHECK(item->text.size() <= 1 || text_width(item->text.c_str()) < usable);
+            bool one_character = item->text.empty() || static_cast<size_t>(next_char(item->text.c_str()).length) ==
+                                                           item->text.size();
+            FUZZ_CHECK(one_character || text_width(item->text.c_str()) < usable);
         }
         last = item;
     }

@@ -1,12 +1,15 @@
 // "/dev/FlashTerm" end to end: FlashTerm under Xvfb, fed by FlashClient and by raw messages.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "flashterm/term_msg.h"
+#include "hu/path.h"
 #include "running_terminal.h"
 
 namespace {
@@ -52,12 +55,52 @@ TEST(FlashTermCommandLine, BadArgumentsPrintTheErrorAndTheUsage) {
         {{"-p", "font.ttf", "extra"}, std::string("Error! Unexpected operand: extra\n") + kTerminalUsage, 1},
         {{"-R"}, std::string("-p <font path> is mandatory option\n") + kTerminalUsage, 1},
     };
-    for (const Case& c : cases) {
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    for (const char* size : {"0", "-3", "abc", "12x", "", "151", "99999999999"}) {
+        all.push_back({{"-p", "font.ttf", "-f", size}, std::string("Error! Invalid font size: ") + size + "\n" +
+                                                           kTerminalUsage, 1});
+    }
+    for (const Case& c : all) {
         std::vector<std::string> argv = {binPath("FlashTerm")};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
         hu::testing::RunResult result = run(argv);
-        EXPECT_EQ(result.exit_code, c.status) << c.args[0];
-        EXPECT_EQ(result.err, c.err) << c.args[0];
+        EXPECT_EQ(result.exit_code, c.status) << c.args.back();
+        EXPECT_EQ(result.err, c.err) << c.args.back();
+    }
+}
+
+// FlashTerm run to its end on a private X server; the terminal's path must never appear.
+hu::testing::RunResult runTerminalToItsEnd(const hu::testing::TempRoot& root, const std::vector<std::string>& args) {
+    hu::testing::XvfbServer xvfb(320, 240);
+    std::vector<std::string> argv = {binPath("FlashTerm")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    hu::testing::Process::Options options;
+    options.env = {{"DISPLAY", xvfb.display()}};
+    hu::testing::RunResult result = run(argv, "", options);
+    EXPECT_NE(access(root.host("/dev/FlashTerm").c_str(), F_OK), 0) << "path attached";
+    return result;
+}
+
+TEST(FlashTermStartUp, ALogoThatCannotBeLoadedEndsTheTerminalBeforeItsPathExists) {
+    hu::testing::TempRoot root;
+    hu::testing::writeFile(root.path() + "/not-an-image.png", "plain text\n");
+    for (std::string logo : {root.path() + "/missing.png", root.path() + "/not-an-image.png", root.path()}) {
+        hu::testing::RunResult result = runTerminalToItsEnd(root, {"-p", flashterm_test::kFontPath, "-l", logo});
+        EXPECT_EQ(result.exit_code, 255) << logo;
+        EXPECT_NE(result.err.find("img_load_file(" + logo + ") failed: "), std::string::npos) << result.err;
+    }
+}
+
+TEST(FlashTermStartUp, AFontThatCannotBeLoadedIsNamedAndTheTerminalStillServes) {
+    hu::testing::TempRoot files;
+    for (std::string font : {files.path() + "/missing.ttf", files.path()}) {
+        RunningTerminal terminal({"-p", font});
+        ASSERT_TRUE(terminal.up()) << terminal.log();
+        ASSERT_EQ(terminal.setStatus("no font"), EOK);
+        EXPECT_EQ(field(stateAfterTick(terminal), "status"), "no font");
+        EXPECT_NE(terminal.log().find("FreeType: cannot load the font '" + font + "': no text will be shown\n"),
+                  std::string::npos)
+            << terminal.log();
     }
 }
 
@@ -80,6 +123,19 @@ TEST(FlashClientCommandLine, ErrorsPrintTheirLineAndExitOne) {
         EXPECT_EQ(result.exit_code, 1);
         EXPECT_EQ(result.err, c.err);
     }
+}
+
+TEST(FlashClientCommandLine, APlainFileUnderTheTerminalsNameIsNoTerminal) {
+    hu::testing::TempRoot root;
+    hu::makeDirs(root.host("/dev"));
+    hu::testing::writeFile(root.host("/dev/FlashTerm"), "kept\n");
+    for (std::vector<std::string> args : {std::vector<std::string>{"-w", "text"}, {"-s", "status"}, {}}) {
+        args.insert(args.begin(), binPath("FlashClient"));
+        hu::testing::RunResult result = run(args);
+        EXPECT_EQ(result.exit_code, 1) << args.size();
+        EXPECT_EQ(result.err, std::string("Error! ") + strerror(ENODEV) + "\n");
+    }
+    EXPECT_EQ(hu::testing::readFile(root.host("/dev/FlashTerm")), "kept\n");
 }
 
 TEST(FlashClient, SendsStatusClockTextAndABarThatStepsToHundred) {

@@ -8,6 +8,7 @@
 #include "render_context.h"
 #include "screen_content.h"
 #include "terminal_state.h"
+#include "text_chars.h"
 
 namespace {
 
@@ -147,6 +148,71 @@ TEST_F(TerminalLayout, HiddenItemsGoExceptTheNewestHiddenBars) {
     EXPECT_EQ(find_bar(("bar" + std::to_string(oldest_kept - 1)).c_str()), nullptr);
     ASSERT_NE(find_bar(("bar" + std::to_string(oldest_kept)).c_str()), nullptr);
     EXPECT_EQ(find_bar(("bar" + std::to_string(oldest_kept)).c_str())->progress, oldest_kept);
+}
+
+TEST(TerminalTextChars, Utf8IsDecodedAndAnyOtherByteIsOneLatin1Character) {
+    struct Case {
+        const char* text;
+        uint32_t code;
+        int length;
+    } cases[] = {
+        {"A", 'A', 1},
+        {"\xC3\xBC!", 0xFC, 2},               // ü
+        {"\xE2\x82\xAC", 0x20AC, 3},          // €
+        {"\xF0\x9F\x98\x80", 0x1F600, 4},     // beyond the basic plane
+        {"\xFC", 0xFC, 1},                    // Latin-1 ü
+        {"\xC3" "A", 0xC3, 1},                // lead without its continuation
+        {"\xBC", 0xBC, 1},                    // continuation without a lead
+        {"\xC0\x80", 0xC0, 1},                // over-long NUL
+        {"\xE0\x80\xAF", 0xE0, 1},            // over-long /
+        {"\xED\xA0\x80", 0xED, 1},            // surrogate
+        {"\xF4\x90\x80\x80", 0xF4, 1},        // above U+10FFFF
+        {"\xE2\x82", 0xE2, 1},                // cut by the end of the text
+        {"\xFF\xFE", 0xFF, 1},
+    };
+    for (const Case& c : cases) {
+        TextChar got = next_char(c.text);
+        EXPECT_EQ(got.code, c.code) << c.text;
+        EXPECT_EQ(got.length, c.length) << c.text;
+    }
+}
+
+TEST_F(TerminalLayout, TextIsMeasuredByCharactersWithTabStopsAndSilentControls) {
+    auto advance = [](unsigned char byte) { return g_glyphs.glyphs[byte].advance; };
+    int tab_stop = 8 * advance(' ');
+    struct Case {
+        const char* text;
+        int width;
+    } cases[] = {
+        {"Gr\xC3\xBC\xC3\x9F" "e", text_width("Gr\xFC\xDF" "e")},  // UTF-8 and Latin-1 alike
+        {"\xE2\x82\xAC", advance('?')},                             // beyond the atlas
+        {"\x01\x1B\x7F\xC2\x85\x85", 0},                             // controls draw nothing
+        {"\t", tab_stop},
+        {"ab\t", tab_stop},
+        {"ab\tc", tab_stop + advance('c')},
+        {"\t\t", 2 * tab_stop},
+    };
+    for (const Case& c : cases) EXPECT_EQ(text_width(c.text), c.width) << c.text;
+
+    // Fitting and splitting never cut a character in two.
+    std::string umlauts;
+    for (int i = 0; i < 100; ++i) umlauts += "\xC3\xBC";
+    EXPECT_EQ(fit_count(umlauts.c_str(), 3 * advance(0xFC) + 1), 6);
+    EXPECT_EQ(fit_count(umlauts.c_str(), 3 * advance(0xFC)), 4);
+    add_text(umlauts.c_str());
+    ASSERT_GT(lines().size(), 1u);
+    size_t total = 0;
+    for (const std::string& line : lines()) {
+        EXPECT_EQ(line.size() % 2, 0u) << line.size();
+        total += line.size();
+    }
+    EXPECT_EQ(total, umlauts.size());
+
+    SetUp();
+    render_context()->width = 25;  // no character fits: each gets a line of its own
+    add_text("\xC3\xBC\xE2\x82\xAC\nM");
+    render_context()->width = kWidth;
+    EXPECT_EQ(lines(), (std::vector<std::string>{"\xC3\xBC", "\xE2\x82\xAC", "M"}));
 }
 
 TEST(TerminalTimeText, HoursAreNotWrapped) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -55,6 +56,32 @@ int runFrom10(const hu::png::Image& frame, int gl_y, uint32_t rgb) {
     return x - 10;
 }
 
+// Whether columns [x_from, x_to) of the rows from gl_a and from gl_b (rows_high each) match.
+bool sameRows(const hu::png::Image& frame, int x_from, int x_to, int gl_a, int gl_b, int rows_high) {
+    for (int y = 0; y < rows_high; ++y) {
+        for (int x = x_from; x < x_to; ++x) {
+            if (rgbAt(frame, x, gl_a + y) != rgbAt(frame, x, gl_b + y)) return false;
+        }
+    }
+    return true;
+}
+
+// The lowest and highest rows in [gl_bottom, gl_top) with a pixel other than `plain` in
+// columns [x_from, x_to); {-1, -1} when there is none.
+std::pair<int, int> inkRows(const hu::png::Image& frame, int x_from, int x_to, int gl_bottom, int gl_top,
+                            uint32_t plain) {
+    std::pair<int, int> rows = {-1, -1};
+    for (int y = gl_bottom; y < gl_top; ++y) {
+        for (int x = x_from; x < x_to; ++x) {
+            if (rgbAt(frame, x, y) == plain) continue;
+            if (rows.first < 0) rows.first = y;
+            rows.second = y;
+            break;
+        }
+    }
+    return rows;
+}
+
 // The layout, computed from the real font's metrics.
 class TerminalScreen : public ::testing::Test {
 protected:
@@ -74,9 +101,12 @@ protected:
                glyph(text.back()).width;
     }
     static int barLength(int width, int progress) {
-        int room = width - text_width("00:00:00") - text_width("100% ") - 40;
-        return static_cast<int>(room * (progress / 100.0));
+        return static_cast<int>(barRoom(width) * (progress / 100.0));
     }
+
+    static int barRoom(int width) { return width - text_width("00:00:00") - text_width("100% ") - 40; }
+    static int timeX(int width = kW) { return width - 10 - text_width("00:00:00"); }
+    static int valueX(int width = kW) { return timeX(width) - text_width("100% "); }
 
     static hu::png::Image frameAfterTick(RunningTerminal& terminal) {
         EXPECT_TRUE(terminal.nextTick());
@@ -143,6 +173,120 @@ TEST_F(TerminalScreen, LinesAndBarsSitInTheirRowsAndBarsGrowWithProgress) {
         EXPECT_TRUE(anyPixelOf(frame, time_x, kW - 10, y, y + lh(), kWhite)) << "time of bar " << i;
         EXPECT_TRUE(anyPixelOf(frame, time_x - text_width("100% "), time_x, y, y + lh(), kWhite)) << "percentage";
     }
+}
+
+TEST_F(TerminalScreen, StatusTextStaysInsideItsBandAndStopsShortOfTheClock) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    hu::png::Image plain = frameAfterTick(terminal);
+    const int band = kH - lh();
+    const int label_x = timeX() - text_width("Flashing Time ");
+
+    // Accented capitals and brackets keep every row of their ink, all of it on the band.
+    const std::string tall = "\xC3\x84\xC3\x89[{g";  // ÄÉ[{g in UTF-8
+    ASSERT_EQ(terminal.setStatus(tall), EOK);
+    hu::png::Image frame = frameAfterTick(terminal);
+    int top = 0, bottom = 0;
+    for (char c : std::string("\xC4\xC9[{g")) {
+        top = std::max(top, glyph(c).bearing_y);
+        bottom = std::min(bottom, glyph(c).bearing_y - glyph(c).height);
+    }
+    std::pair<int, int> ink = inkRows(frame, 20, 20 + text_width(tall.c_str()), band, kH, kStatusLine);
+    EXPECT_EQ(ink.second - ink.first + 1, top - bottom) << "rows cut off";
+    EXPECT_EQ(inkRows(frame, 20, 20 + text_width(tall.c_str()), band - 5, band, kBackground).first, -1)
+        << "ink below the band";
+    EXPECT_TRUE(sameRows(frame, label_x, kW, band, band, lh())) << "label and clock in place";
+    for (int x = label_x; x < kW; ++x) {
+        for (int y = band; y < kH; ++y) ASSERT_EQ(rgbAt(frame, x, y), rgbAt(plain, x, y)) << x << "," << y;
+    }
+
+    // A status too long for its place ends a space short of the label and leaves it alone.
+    ASSERT_EQ(terminal.setStatus(std::string(300, 'M')), EOK);
+    frame = frameAfterTick(terminal);
+    int status_end = rightmostInk(frame, band, kH, kStatusLine, 10, label_x);
+    EXPECT_LT(status_end, label_x - text_width(" "));
+    EXPECT_GT(status_end, label_x - text_width(" ") - 2 * text_width("M"));
+    for (int x = label_x; x < kW; ++x) {
+        for (int y = band; y < kH; ++y) ASSERT_EQ(rgbAt(frame, x, y), rgbAt(plain, x, y)) << x << "," << y;
+    }
+}
+
+TEST_F(TerminalScreen, ProgressIsDrawnAndShownWithinZeroToHundred) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    const int32_t progress[] = {100, 150, 1000, INT32_MAX, 0, -20, INT32_MIN};
+    for (int32_t p : progress) ASSERT_EQ(terminal.addBar("b" + std::to_string(p), "", p), EOK);
+    hu::png::Image frame = frameAfterTick(terminal);
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(progress[i]);
+        int y = rowY(i);
+        bool full = progress[i] > 0;
+        EXPECT_EQ(runFrom10(frame, y, kWhite), full ? barLength(kW, 100) : 0);
+        // The value column shows what the 100 % or the 0 % bar shows.
+        EXPECT_TRUE(sameRows(frame, valueX(), timeX(), y, rowY(full ? 0 : 4), lh()));
+        EXPECT_TRUE(anyPixelOf(frame, valueX(), timeX(), y, y + lh(), kBackground)) << "value on the background";
+    }
+    EXPECT_NE(terminal.state().find("bar b150\t\t150\t"), std::string::npos) << "stored as received";
+}
+
+TEST_F(TerminalScreen, BarNamesReadAtAnyProgressAndStopShortOfTheValues) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    const std::string name(12, 'M');
+    ASSERT_EQ(terminal.addBar("started", name, 2), EOK);
+    ASSERT_EQ(terminal.addBar("half", name, 10), EOK);
+    ASSERT_EQ(terminal.addBar("long", std::string(200, 'W'), 50), EOK);
+    hu::png::Image frame = frameAfterTick(terminal);
+    const uint32_t kBlack = 0x000000;
+    for (int k : {0, 1}) {
+        int y = rowY(k);
+        int band_end = 10 + barLength(kW, k == 0 ? 2 : 10);
+        int name_end = inkEnd(20, name);
+        ASSERT_LT(band_end, name_end);
+        EXPECT_TRUE(anyPixelOf(frame, 20, band_end, y, y + lh(), kBlack)) << "name over the band in black " << k;
+        EXPECT_TRUE(anyPixelOf(frame, band_end, name_end, y, y + lh(), kWhite)) << "name beside the band in white";
+        EXPECT_FALSE(anyPixelOf(frame, band_end, name_end, y, y + lh(), kBlack)) << "no black on the background";
+    }
+    int y = rowY(2);
+    int limit = valueX() - text_width(" ");
+    int name_ink = rightmostInk(frame, y, y + lh(), kBackground, 10 + barLength(kW, 50), valueX());
+    EXPECT_LT(name_ink, limit);
+    EXPECT_GT(name_ink, limit - 2 * text_width("W"));
+}
+
+TEST_F(TerminalScreen, PercentSignsEndInOneColumn) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    const int progress[] = {100, 45, 7, 0, 11};
+    for (int p : progress) ASSERT_EQ(terminal.addBar("b" + std::to_string(p), "", p), EOK);
+    hu::png::Image frame = frameAfterTick(terminal);
+    int column = inkEnd(valueX(), "100%") - 1;
+    for (int i = 0; i < 5; ++i) {
+        int y = rowY(i);
+        EXPECT_EQ(rightmostInk(frame, y, y + lh(), kBackground, valueX(), timeX()), column) << progress[i];
+    }
+}
+
+TEST_F(TerminalScreen, Utf8TabsAndControlCharactersAreDrawnAsText) {
+    RunningTerminal terminal;
+    ASSERT_TRUE(terminal.up()) << terminal.log();
+    const std::string lines[] = {
+        "Gr\xC3\xBC\xC3\x9F" "e",  // UTF-8
+        "Gr\xFC\xDF" "e",            // the same in Latin-1
+        "A\x01\x1B\x7F" "B",        // controls between
+        "AB",
+        "\tB",
+    };
+    for (const std::string& line : lines) ASSERT_EQ(terminal.write(line + "\n"), static_cast<ssize_t>(line.size() + 1));
+    hu::png::Image frame = frameAfterTick(terminal);
+    EXPECT_TRUE(sameRows(frame, 0, kW, rowY(0), rowY(1), lh())) << "UTF-8 as Latin-1";
+    EXPECT_EQ(rightmostInk(frame, rowY(0), rowY(0) + lh(), kBackground), inkEnd(10, lines[1]) - 1);
+    EXPECT_TRUE(sameRows(frame, 0, kW, rowY(2), rowY(3), lh())) << "controls draw nothing";
+    int tab_stop = 8 * text_width(" ");
+    std::pair<int, int> ink = inkRows(frame, 0, 10 + tab_stop + glyph('B').bearing_x, rowY(4), rowY(4) + lh(),
+                                      kBackground);
+    EXPECT_EQ(ink.first, -1) << "nothing before the tab stop";
+    EXPECT_EQ(rightmostInk(frame, rowY(4), rowY(4) + lh(), kBackground), inkEnd(10 + tab_stop, "B") - 1);
 }
 
 TEST_F(TerminalScreen, HalfWidthLaysEverythingOutInTheLeftHalf) {

@@ -57,6 +57,16 @@ int scan(int argc, char* const argv[], const char* optstring, int* option_index)
     return -1;
 }
 
+// Without a tool name the request is for the resource monitor itself; the one it takes is
+// quitting every running tool.
+bool quitsAll(const char* tool_name, int argc, char* argv[]) {
+    if (*tool_name != '\0') return false;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "-Q") == 0 || strcmp(argv[i], "--Q") == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int getopt_client(int argc, char* const argv[], const char* optstring, int* option_index) {
@@ -68,7 +78,7 @@ int getopt_client(int argc, char* const argv[], const char* optstring, int* opti
 }
 
 int rmx_plugin_exec(const char* tool_name, int argc, char* argv[]) {
-    int result = knownTool(tool_name) ? 0 : -1;
+    int result = knownTool(tool_name) || quitsAll(tool_name, argc, argv) ? 0 : -1;
     std::string call = std::string("rmx_plugin_exec ") + tool_name + " " + std::to_string(argc);
     for (int i = 0; i < argc; ++i) call += std::string(" ") + argv[i];
     record(call + " = " + std::to_string(result));

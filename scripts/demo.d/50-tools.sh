@@ -39,5 +39,6 @@ printf 'memprof\ncpuload\n' >"$HU_ROOT/etc/rmx/tools"
 "$HU_BIN/plugctl" --nmemprof -s 1,3 -p "-p rmx"
 "$HU_BIN/plugctl" --ncpuload --h
 "$HU_BIN/plugctl" --nnosuchtool -q || echo "exit status $?"
+"$HU_BIN/plugctl" --Q && echo "--Q: every running tool quit"
 echo "calls made:"
 sed 's/^/  /' "$HU_ROOT/var/log/rmx.journal"

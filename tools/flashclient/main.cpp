@@ -1,5 +1,6 @@
 // FlashClient: sends status, clock, text and a progress bar to the flashing terminal.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -99,8 +100,23 @@ bool send_bar(int fd, const ClientOptions& options) {
     return true;
 }
 
-int run(const ClientOptions& options) {
+// The terminal's path opened read-write, or -1 with errno. A plain file left under the
+// terminal's name (the terminal not up, someone wrote there) is not the terminal: text
+// written into it would be lost without a word.
+int open_terminal() {
     int fd = hu_open("/dev/FlashTerm", O_RDWR);
+    if (fd == -1) return -1;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        hu_close(fd);
+        errno = ENODEV;
+        return -1;
+    }
+    return fd;
+}
+
+int run(const ClientOptions& options) {
+    int fd = open_terminal();
     if (fd == -1) {
         fprintf(stderr, "Error! %s\n", strerror(errno));
         return 1;

@@ -64,24 +64,29 @@ void iplPrintTable(const uint8_t* area) {
     fflush(stdout);  // before the warnings of the version selection on standard error
 }
 
-uint32_t iplSelectVersion(const uint8_t* area) {
+bool iplSelectVersion(const uint8_t* area, uint32_t* version) {
     const uint8_t* fallback = area + regionOffset(kFallback);
-    uint32_t version = field(fallback, kVersionOffset);
+    const uint8_t* secondary = area + regionOffset(kSecondary);
+    const uint8_t* primary = area + regionOffset(kPrimary);
+    // Erased (all 0xFF) or blank (all 0x00) flash holds no IPL: its "version" is no date code.
+    if (!hasSignature(fallback) && !hasSignature(secondary) && !hasSignature(primary)) {
+        warnx("no IPL version found: no copy has a valid IPL header.");
+        return false;
+    }
+    *version = field(fallback, kVersionOffset);
     if (!hasSignature(fallback) || !(field(fallback, kOptionsOffset) & kOptionFailSafe)) {
         warnx("IPL version is not fail safe.");
-        return version;
+        return true;
     }
-    const uint8_t* secondary = area + regionOffset(kSecondary);
     if (hasSignature(secondary)) {
-        version = field(secondary, kVersionOffset);
+        *version = field(secondary, kVersionOffset);
     } else {
         warnx("secondary IPL signature not valid.");
     }
-    const uint8_t* primary = area + regionOffset(kPrimary);
     if (hasSignature(primary)) {
-        version = field(primary, kVersionOffset);
+        *version = field(primary, kVersionOffset);
     } else {
         warnx("primary IPL signature not valid.");
     }
-    return version;
+    return true;
 }

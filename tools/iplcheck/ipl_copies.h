@@ -10,5 +10,6 @@ const char* iplCopyProblem(const uint8_t* region);
 void iplPrintTable(const uint8_t* area);
 
 // The primary's version if its signature is valid, else the secondary's, else the
-// fallback's; warns about every copy that cannot stand in.
-uint32_t iplSelectVersion(const uint8_t* area);
+// fallback's; warns about every copy that cannot stand in. False (after a warning) when no
+// copy has a valid header, so there is no version.
+bool iplSelectVersion(const uint8_t* area, uint32_t* version);

@@ -76,14 +76,16 @@ int main(int argc, char** argv) {
 
     uint8_t* area = argc - optind == 1 ? iplReadImage(argv[optind]) : iplReadFlash(device);
     if (verbose) iplPrintTable(area);
-    uint32_t version = iplSelectVersion(area);
+    uint32_t version = 0;
+    bool found = iplSelectVersion(area, &version);
     free(area);
 
-    int result = 0;
-    if (required != nullptr) {
+    int result = -1;  // no version: nothing to report or compare
+    if (found && required != nullptr) {
         result = compareWithRequired(version, required, verbose);
-    } else {
+    } else if (found) {
         reportVersion(version, verbose);
+        result = 0;
     }
     int status = result < 0 ? 1 : 0;
     if (verbose) warnx("exit with code %d", status);

@@ -42,6 +42,7 @@ constexpr int kExitError = -1;
 constexpr size_t kToolNameSize = 104;
 
 bool isHelp(const char* arg) { return strcmp(arg, "--h") == 0 || strcmp(arg, "-h") == 0; }
+bool isQuitAll(const char* arg) { return strcmp(arg, "--Q") == 0 || strcmp(arg, "-Q") == 0; }
 
 }  // namespace
 
@@ -58,6 +59,12 @@ int main(int argc, char* argv[]) {
         puts(kHelp);
         return 0;
     }
+    // The help promises --Q on its own: the request goes to the resource monitor without a tool.
+    if (argc == 2 && isQuitAll(argv[1])) {
+        if (rmx_plugin_exec("", argc, argv) == 0) return 0;
+        puts("[plugctl]: the running tools could not be quit");
+        return kExitError;
+    }
     if (argc < 2 || strncmp(argv[1], "--n", 3) != 0) {
         puts("[plugctl]: '--n' option must be specified first");
         return kExitError;
@@ -65,6 +72,7 @@ int main(int argc, char* argv[]) {
     int option;
     while ((option = getopt_client(argc, argv, "a:d:e:Ef:hi:qQt:s:vn:", &option_index)) != 'n') {
         if (option == -1) return 0;
+        if (option == '?') return kExitError;  // "--n" without a name; the scan said so
     }
     if (strlen(optarg) >= kToolNameSize) {
         printf("[plugctl]: tool name longer than %zu characters: %s\n", kToolNameSize - 1, optarg);

@@ -1,5 +1,7 @@
 // vwdtool: command-line front end of the video watchdog service. The client library does
 // the work; the tool parses the command, makes the calls and prints what the listeners say.
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +25,20 @@ void onWatchdogOccured(unsigned long watchdog_id, int value) {
     g_trigger.trigger();
 }
 
-unsigned long number(const char* text) { return strtoul(text, nullptr, 0); }
+// strtoul with automatic base as the target's 32-bit unsigned long has it: a value beyond
+// 32 bits is ULONG_MAX there (4294967295), and a minus sign negates within 32 bits.
+unsigned long number(const char* text) {
+    constexpr unsigned long long kMax = 0xFFFFFFFFull;
+    const char* p = text;
+    while (isspace(static_cast<unsigned char>(*p))) ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (*p == '-' || *p == '+' || isspace(static_cast<unsigned char>(*p))) return 0;  // no number
+    errno = 0;
+    unsigned long long magnitude = strtoull(p, nullptr, 0);
+    if (errno == ERANGE || magnitude > kMax) return static_cast<unsigned long>(kMax);
+    return static_cast<unsigned long>(negative ? (kMax + 1 - magnitude) & kMax : magnitude);
+}
 
 void info(VwdClient* client, char**, int) {
     vwdClientRegisterWatchdogDumpListener(client, onWatchdogDump);

@@ -82,6 +82,32 @@ TEST_F(IplcheckTest, ReportsTheVersionTheBootWouldUse) {
     }
 }
 
+TEST_F(IplcheckTest, ErasedOrBlankFlashHoldsNoVersion) {
+    const std::string none = "iplcheck: no IPL version found: no copy has a valid IPL header.\n";
+    for (char fill : {'\xFF', '\0'}) {
+        SCOPED_TRACE(static_cast<int>(static_cast<uint8_t>(fill)));
+        hu::makeDirs(root.host("/dev"));
+        hu::testing::writeFile(root.host("/dev/fs0"), std::string(4 * kAreaSize, fill));
+        struct Case {
+            std::vector<std::string> args;
+            std::string err_end;
+        } cases[] = {
+            {{}, none},
+            {{"-d", "130515"}, none},
+            {{"-d", "0"}, none},
+            {{"-v", "-d", "130515"}, none + "iplcheck: exit with code 1\n"},
+        };
+        for (const Case& c : cases) {
+            RunResult r = iplcheck(c.args);
+            EXPECT_EQ(1, r.exit_code) << c.args.size();
+            EXPECT_EQ("", r.out.substr(0, r.out.find("\n    IPL:")));
+            ASSERT_GE(r.err.size(), c.err_end.size());
+            EXPECT_EQ(c.err_end, r.err.substr(r.err.size() - c.err_end.size())) << r.err;
+            EXPECT_EQ(std::string::npos, r.err.find("found version")) << r.err;
+        }
+    }
+}
+
 TEST_F(IplcheckTest, ComparesTheFirstSixCharactersOfTheDateCode) {
     writeImage(Copies(0x120101, 0x130101, 0x130515));
     struct Case {
@@ -182,28 +208,30 @@ TEST_F(IplcheckTest, ReadsTheFlashUnlessExactlyOneImageIsNamed) {
     EXPECT_EQ("", other.err);
 }
 
-// err() ends these lines with the current errno's text; only the message is fixed.
-void expectFailure(const RunResult& r, const std::string& message) {
+// One line: the program name once, the message, and an errno text only where there is one.
+void expectFailure(const RunResult& r, const std::string& line) {
     EXPECT_EQ(1, r.exit_code);
     EXPECT_EQ("", r.out);
-    EXPECT_EQ(0u, r.err.find("iplcheck: iplcheck: " + message)) << r.err;
+    EXPECT_EQ("iplcheck: " + line + "\n", r.err);
 }
 
 TEST_F(IplcheckTest, FlashFailuresEndTheToolWithStatusOne) {
     hu::makeDirs(root.host("/dev"));
-    expectFailure(iplcheck({}), "open flash device '/dev/fs0': No such file or directory\n");
+    const std::string fs0 = root.host("/dev/fs0");  // where HU_ROOT put /dev/fs0
+    expectFailure(iplcheck({}), "open flash device '" + fs0 + "': No such file or directory");
 
-    hu::makeDirs(root.host("/dev/fs0"));  // no flash: a directory answers no array information
-    expectFailure(iplcheck({}), "get array info for '/dev/fs0': Inappropriate ioctl for device: "
-                                "Inappropriate ioctl for device\n");
-    rmdir(root.host("/dev/fs0").c_str());
+    hu::makeDirs(fs0);  // no flash: a directory answers no array information
+    expectFailure(iplcheck({}), "get array info for '" + fs0 + "': Inappropriate ioctl for device");
+    rmdir(fs0.c_str());
 
-    hu::testing::writeFile(root.host("/dev/fs0"), std::string(kAreaSize - 1, '\0'));
+    hu::testing::writeFile(fs0, std::string(kAreaSize - 1, '\0'));
     expectFailure(iplcheck({}), "unexpected flash size: 0xbffff");
+    expectFailure(iplcheck({"-p", "/dev/fs9"}), "open flash device '" + root.host("/dev/fs9") +
+                                                    "': No such file or directory");
 }
 
 TEST_F(IplcheckTest, ImageFailuresEndTheToolWithStatusOne) {
-    expectFailure(iplcheck({image}), "open image file '" + image + "': No such file or directory\n");
+    expectFailure(iplcheck({image}), "open image file '" + image + "': No such file or directory");
     for (uint32_t size : {kAreaSize + 1, kAreaSize - 1, 0u}) {
         hu::testing::writeFile(image, std::string(size, '\0'));
         char message[160];

@@ -95,11 +95,21 @@ TEST_F(PlugctlTest, ANameTooLongForTheBufferIsRefusedBeforeAnyRequest) {
     EXPECT_EQ((Lines{"getopt_client n " + longer}), hu::journal::read(kJournal));
 }
 
-TEST_F(PlugctlTest, AScanWithoutAToolNameEndsQuietly) {
+TEST_F(PlugctlTest, QuitAllAloneGoesToTheResourceMonitorAndANameOptionNeedsItsName) {
+    for (const char* quit : {"--Q", "-Q"}) {
+        remove(root.host(kJournal).c_str());
+        RunResult r = plugctl({quit});
+        EXPECT_EQ(0, r.exit_code) << quit;
+        EXPECT_EQ("", r.out);
+        EXPECT_EQ((Lines{"rmx_plugin_exec  2 " + bin + " " + quit + " = 0"}), hu::journal::read(kJournal));
+    }
+
+    remove(root.host(kJournal).c_str());
     RunResult r = plugctl({"--n"});
-    EXPECT_EQ(0, r.exit_code);
+    EXPECT_EQ(255, r.exit_code);
     EXPECT_EQ("", r.out);
-    EXPECT_EQ((Lines{"getopt_client ?", "getopt_client -1"}), hu::journal::read(kJournal));
+    EXPECT_EQ((Lines{"getopt_client ?"}), hu::journal::read(kJournal));
+    EXPECT_EQ(255, plugctl({"--Q", "--nmemprof"}).exit_code) << "--Q with more is no quit-all";
 }
 
 }  // namespace

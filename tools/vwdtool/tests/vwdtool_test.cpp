@@ -54,6 +54,13 @@ TEST(VwdtoolTest, EachCommandMakesItsCallsBetweenCreateAndDestroy) {
         {{"dump"}, {"vwdClientAnalyze 1"}, ""},
         {{"dump", "0x3"}, {"vwdClientAnalyze 3"}, ""},
         {{"remove", "watchdog"}, {"vwdClientRemoveWatchdog 0"}, ""},
+        // Numbers as the target's 32-bit unsigned long takes them.
+        {{"remove", "4294967296"}, {"vwdClientRemoveWatchdog 4294967295"}, ""},
+        {{"remove", "99999999999999999999999"}, {"vwdClientRemoveWatchdog 4294967295"}, ""},
+        {{"add", "-1", "0xFFFFFFFF", "4294967295", "-4294967295"},
+         {"vwdClientAddWatchdog 4294967295 4294967295 4294967295 1"},
+         ""},
+        {{"add", " +7", "-0x2", "--3", "- 4"}, {"vwdClientAddWatchdog 7 4294967294 0 0"}, ""},
         {{"historyscreenshot", "/tmp/shots"}, {"vwdClientHistoryScreenshotAll /tmp/shots"}, ""},
         {{"historyscreenshot", "017", "/tmp/shot"}, {"vwdClientHistoryScreenshot 15 /tmp/shot"}, ""},
         {{"info"}, {"vwdClientRegisterWatchdogDumpListener", "vwdClientDumpWatchdogs"}, "no watchdogs\n"},

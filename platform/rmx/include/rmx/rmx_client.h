@@ -25,6 +25,8 @@ extern "C" {
 int getopt_client(int argc, char* const argv[], const char* optstring, int* option_index);
 
 // Hands the whole command line to the tool; 0 on success, -1 when no such tool is known.
+// An empty tool name addresses the resource monitor: with -Q or --Q it quits every running
+// tool (0), anything else is refused (-1).
 int rmx_plugin_exec(const char* tool_name, int argc, char* argv[]);
 
 // Provided by the program: the description of its trigger options, shown in a tool's help.
