@@ -91,9 +91,17 @@ void CDorerShellNotificationConsumer::processEvent(CDSYSOnOffNotificationEvent& 
                    "CDorerShellNotificationConsumer::%s() : DSYSOnOff::UPD_ID_responseTriggerNewState : %s",
                    "processEvent", triggerOk ? "True" : "False");
             CDorerShellSharedDataLock lock;
-            closeMark(lock, eOnOffResponseTriggerNewState);
+            const bool awaited = closeMark(lock, eOnOffResponseTriggerNewState);
             ok = triggerOk;
-            mTimer.start(kTriggerTimeoutMs, 1);
+            if (triggerOk) {
+                mTimer.start(kTriggerTimeoutMs, 1);
+            } else if (awaited) {
+                // A refused switch brings neither a new state nor a stored change id: the
+                // sequence ends now, and as failed whatever its later steps report.
+                mSequenceFailed = true;
+                closeMark(lock, eOnOffCurrentOperatingState);
+                closeMark(lock, eDorerAttributeLastStoredChangeID);
+            }
             break;
         }
         case DSYSOnOff::UPD_ID_currentOperatingState: {
@@ -192,6 +200,8 @@ void CDorerShellNotificationConsumer::triggerAction(bool ok) {
         CDorerShellMarks* marks = lock.getMarks();
         if (marks && !marks->isEmpty()) return;
         mTimer.stop();
+        ok = ok && !mSequenceFailed;
+        mSequenceFailed = false;
     }
     report(false, "triggerAction", "CDorerShellNotificationConsumer::%s() : Sequence result: '%s'", "triggerAction",
            ok ? "Success" : "Failed");

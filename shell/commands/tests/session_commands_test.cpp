@@ -148,6 +148,42 @@ TEST_F(SessionTest, ServerSideFailures) {
                                        partition("Early", "InAccessible", "0x03", "0x00", "0x00")}});
 }
 
+// Failures the server reports, or a check that fails, end as failures: their error line,
+// their identifier, exit status 1. Each session has a server of its own.
+TEST_F(SessionTest, FailuresEndAsFailures) {
+    const struct {
+        std::string name;
+        std::vector<std::string> switches;
+        Session session;
+        int exitCode;
+    } cases[] = {
+        {"refused switch", {},
+         {{"setstate Bogus", "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'Bogus'\n\n#STATE: FullyOperable\n"},
+          {"lastres", "ERRCLN_FAILED_SETSTATE"},
+          {"setstate Bogus", "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'Bogus'\n\n#STATE: FullyOperable\n"}},
+         1},
+        // The switch does not wait for the stored change id of the deferred store.
+        {"refused switch after a deferred store", {"--state=ReadOnly"},
+         {{"store", "#PENDING CHANGE_ID=0x01\n" + kNotInFullyOperable},
+          {"setstate Fully", "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'ReadOnly'->'Fully'\n\n#STATE: ReadOnly\n"
+                             "#LAST STORED CHANGE_ID=INVALID\n"},
+          {"lastres", "ERRCLN_FAILED_SETSTATE"},
+          {"setstate FullyOperable",
+           "#TRANSITION: 'ReadOnly'->'FullyOperable'\n#STATE: FullyOperable\n"},
+          {"getlast", "#LAST STORED CHANGE_ID=0x01\n"},
+          {"setstate ReadOnly", "#TRANSITION: 'FullyOperable'->'ReadOnly'\n#STATE: ReadOnly\n"}},
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempRoot root;
+        startServer(c.switches);
+        const std::string state = c.switches.empty() ? "FullyOperable" : "ReadOnly";
+        expectSession({}, connected(state), c.session, c.exitCode);
+        mServer.reset();
+    }
+}
+
 // Every service command without a connection fails at once and records its identifier.
 TEST_F(SessionTest, WithoutConnection) {
     expectSession({"--noconnect"}, "",

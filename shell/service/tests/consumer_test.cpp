@@ -3,6 +3,7 @@
 // "TriggerNewState" timer (run at a thousandth of its time).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -130,10 +131,15 @@ TEST_F(ConsumerTest, ConnectionOfAnotherProxyFailsAndDisconnectionSucceeds) {
     EXPECT_TRUE(finishedWith({true}));
 }
 
-TEST_F(ConsumerTest, FailedTriggerEndsWithTheStateOrTheTimerAsSuccess) {
-    server->setScript([](const SQFPIQRequest&, IQFIStream&, Answer& answer) {
+// A refused trigger ends its sequence at once and as failed: no state update and no stored
+// change id will follow it. A confirmed one waits for the state update or the timer, and
+// ends as a success.
+TEST_F(ConsumerTest, RefusedTriggerEndsTheSequenceAsFailed) {
+    std::atomic<bool> accept{false};
+    server->setScript([&accept](const SQFPIQRequest&, IQFIStream&, Answer& answer) {
         answer.mUpdateId = DSYSOnOff::UPD_ID_responseTriggerNewState;
-        answer.mWriter = [](IQFOStream& out) { out.write(false); };
+        const bool ok = accept;
+        answer.mWriter = [ok](IQFOStream& out) { out.write(ok); };
         return true;
     });
     server->server().publish(DSYSOnOff::kInterfaceName, DSYSOnOff::UPD_ID_currentOperatingState, stateWriter("ReadOnly"));
@@ -143,16 +149,30 @@ TEST_F(ConsumerTest, FailedTriggerEndsWithTheStateOrTheTimerAsSuccess) {
     ASSERT_TRUE(hu::testing::waitUntil([&] { return finished().size() >= 3; }));
     shell->run([&] { main->finished.clear(); });
 
-    for (bool byState : {true, false}) {
+    const struct {
+        bool accepted;
+        bool byState;
+        bool ok;
+    } cases[] = {{false, false, false}, {true, true, true}, {true, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.accepted << c.byState);
+        accept = c.accepted;
         mark(eOnOffResponseTriggerNewState);
         mark(eOnOffCurrentOperatingState);
+        mark(eDorerAttributeLastStoredChangeID);
         shell->run([&] { CDorerShellCommand::sOnOffProxy->requestTriggerNewState(consumer->getOnOffConsumer(), "FullyOperable"); });
-        ASSERT_TRUE(hu::testing::waitUntil([&] { return marks() == std::vector<eMarkType>{eOnOffCurrentOperatingState}; }));
-        if (byState) {
-            server->server().publish(DSYSOnOff::kInterfaceName, DSYSOnOff::UPD_ID_currentOperatingState,
-                                     stateWriter("FullyOperable"));
-        }  // else the 30 s timer (30 ms here) closes the state mark
-        ASSERT_TRUE(finishedWith({true})) << byState;
+        if (c.accepted) {
+            ASSERT_TRUE(hu::testing::waitUntil([&] {
+                return marks() == std::vector<eMarkType>{eOnOffCurrentOperatingState, eDorerAttributeLastStoredChangeID};
+            }));
+            shell->run([&] { consumer->onLastStoredChangeId(7); });
+            if (c.byState) {
+                server->server().publish(DSYSOnOff::kInterfaceName, DSYSOnOff::UPD_ID_currentOperatingState,
+                                         stateWriter("FullyOperable"));
+            }  // else the 30 s timer (30 ms here) closes the state mark
+        }
+        ASSERT_TRUE(finishedWith({c.ok}));
+        EXPECT_TRUE(marks().empty());
         shell->run([&] { main->finished.clear(); });
     }
 }
