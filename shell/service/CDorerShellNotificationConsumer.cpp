@@ -1,5 +1,6 @@
 #include "CDorerShellNotificationConsumer.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 #include "CDSYSDorerAdminProxy.h"
@@ -164,6 +165,10 @@ void CDorerShellNotificationConsumer::responseStoredChange(int32_t cookie, int32
         if (cookie == CDorerShellCommand::sStoreCookie) {
             ok = closeMark(lock, eClientResponsePendingChangeId);
             CDorerShellCommand::sPendingChangeId = changeId;
+            // A refused store is never stored; one already reported stored waits no longer.
+            if (ok && (changeId == -1 || CDorerShellCommand::sLastStoredChangeId >= changeId)) {
+                closeMark(lock, eDorerAttributeLastStoredChangeID);
+            }
         } else {
             report(false, "responseStoredChange",
                    "CDorerShellNotificationConsumer::%s() : cookie check failed( need: %d, got: %d )",
@@ -180,7 +185,14 @@ void CDorerShellNotificationConsumer::onLastStoredChangeId(int32_t changeId) {
         report(false, "onLastStoredChangeId", "CDorerShellNotificationConsumer::%s() : old( %d ) new( %d )",
                "onLastStoredChangeId", CDorerShellCommand::sLastStoredChangeId, changeId);
         CDorerShellCommand::sLastStoredChangeId = changeId;
-        closed = closeMark(lock, eDorerAttributeLastStoredChangeID);
+        // The wait ends when the changes of the last store are stored: not before its answer
+        // came, and not on an older value (such as a reconnected server's first report).
+        const CDorerShellMarks* marks = lock.getMarks();
+        const bool answered =
+            marks && std::find(marks->getMarks().begin(), marks->getMarks().end(),
+                               CDorerShellMarks::SMark{eClientResponsePendingChangeId, 0}) == marks->getMarks().end();
+        closed = answered && changeId >= CDorerShellCommand::sPendingChangeId &&
+                 closeMark(lock, eDorerAttributeLastStoredChangeID);
     }
     if (closed) triggerAction(true);
 }

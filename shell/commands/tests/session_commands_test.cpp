@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -148,8 +149,8 @@ TEST_F(SessionTest, ServerSideFailures) {
                                        partition("Early", "InAccessible", "0x03", "0x00", "0x00")}});
 }
 
-// Failures the server reports, or a check that fails, end as failures: their error line,
-// their identifier, exit status 1. Each session has a server of its own.
+// What the server refuses or does not carry out ends as a failure: its error line, its
+// identifier, exit status 1. Each session has a server of its own.
 TEST_F(SessionTest, FailuresEndAsFailures) {
     const struct {
         std::string name;
@@ -173,12 +174,32 @@ TEST_F(SessionTest, FailuresEndAsFailures) {
           {"getlast", "#LAST STORED CHANGE_ID=0x01\n"},
           {"setstate ReadOnly", "#TRANSITION: 'FullyOperable'->'ReadOnly'\n#STATE: ReadOnly\n"}},
          0},
+        // Taken, never reported stored: the wait ends as a failure, not with the lines of a
+        // stored change.
+        {"store not carried out", {"--io-failure"},
+         {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+          {"store", "#ERROR:INVALID " + stored("0x01", "INVALID") + "\n"},
+          {"store", "#ERROR:INVALID " + stored("0x02", "INVALID") + "\n"},
+          {"lastres", "ERRCLN_FAILED_STORE,ERRSRV_IOFAILED_STORE,ERRSRV_FAILED_STORE"},
+          {"getk EnergyMode", energyMode("Non-defaults returned", "0x05")}},
+         0},
+        {"store refused", {"--refuse-store"},
+         {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+          {"store", "#ERROR:INVALID " + stored("INVALID", "INVALID") + "\n"}},
+         1},
+        {"store refused outside FullyOperable", {"--refuse-store", "--state=ReadOnly"},
+         {{"store", "#ERROR:INVALID #PENDING CHANGE_ID=INVALID\n" + kNotInFullyOperable + "\n"},
+          {"lastres", "ERRCLN_FAILED_STORE,ERRSRV_FAILED_STORE"}},
+         0},
     };
+    // The waits for a stored change id end within a second.
+    scaleTime("0.05");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempRoot root;
         startServer(c.switches);
-        const std::string state = c.switches.empty() ? "FullyOperable" : "ReadOnly";
+        const bool readOnly = std::find(c.switches.begin(), c.switches.end(), "--state=ReadOnly") != c.switches.end();
+        const std::string state = readOnly ? "ReadOnly" : "FullyOperable";
         expectSession({}, connected(state), c.session, c.exitCode);
         mServer.reset();
     }
@@ -233,7 +254,7 @@ TEST_F(SessionTest, ChangesOfAFailedStoreAreSentByTheNextStore) {
         std::string mNextChangeId;  // a server that does not answer still stores
     };
     const std::vector<SFault> faults = {
-        {"--refuse-store", stored("INVALID", "INVALID"), "0x01"},
+        {"--refuse-store", "#ERROR:INVALID " + stored("INVALID", "INVALID") + "\n", "0x01"},
         {"--no-answer=store", "#ERROR:INVALID #STORE NOT ANSWERED\n\n", "0x02"},
     };
     for (const SFault& fault : faults) {
