@@ -300,6 +300,41 @@ TEST_F(SessionTest, UnansweredRequestsEnd) {
                   0);
 }
 
+// A change the server took but had not stored when it went away (SIGTERM or SIGKILL) is
+// neither lost nor given a change id twice: the next server keeps it and counts on, and the
+// shell, which cannot know what the next server has, sends it again with the next store.
+TEST_F(SessionTest, AcceptedChangesOutliveTheServer) {
+    const struct {
+        int signal;
+        bool sameData;  // false: the next server has lost the data of the first
+        std::string nextChangeId;
+    } cases[] = {{SIGTERM, true, "0x02"}, {SIGKILL, true, "0x02"}, {SIGKILL, false, "0x01"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.signal << c.sameData);
+        const std::string data = mRoot.host("/data_" + std::to_string(c.signal) + (c.sameData ? "" : "_lost"));
+        startServer({"--state=ReadOnly", "--data-dir=" + data});
+        Process::Options options = mOptions;
+        options.pipe_stdin = true;
+        Process shell({hu::testing::binPath("cfgshell")}, options);
+        shell.writeStdin("setk EnergyMode=5\nstore\n");
+        ASSERT_TRUE(hu::testing::waitUntil([&] { return shell.out().find(kNotInFullyOperable + kPrompt) != std::string::npos; }));
+        mServer->stop(c.signal);
+        startServer({"--data-dir=" + data + (c.sameData ? "" : "_again")});
+        shell.writeStdin("connect\nreload\nstore\nexit\n");
+        EXPECT_EQ(0, WEXITSTATUS(shell.wait()));
+        EXPECT_EQ(expectedOf(connected("ReadOnly"), {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+                                                     {"store", "#PENDING CHANGE_ID=0x01\n" + kNotInFullyOperable},
+                                                     {"connect", connected("FullyOperable")},
+                                                     {"reload", "#RELOAD RESULT: SUCCESS\n"},
+                                                     {"store", stored(c.nextChangeId, c.nextChangeId)}}),
+                  shell.out());
+        mServer.reset();
+        startServer({"--data-dir=" + data + (c.sameData ? "" : "_again")});
+        expectSession({}, connected("FullyOperable"), {{"getk EnergyMode", energyMode("Non-defaults returned", "0x05")}});
+        mServer.reset();
+    }
+}
+
 // The server goes away while a request waits for its answer: the change made before it stays
 // pending, and the first store to the restarted server sends it.
 TEST_F(SessionTest, ServerKilledDuringRequest) {
