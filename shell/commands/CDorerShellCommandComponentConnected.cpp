@@ -37,6 +37,9 @@ void CDorerShellCommandComponentConnected::start() {
             renewProxy(sOnOffProxy, listener);
             marks->registerMark(eOnOffComponentConnected, 0);
             marks->registerMark(eOnOffCurrentOperatingState, 0);
+        } else if (sCurrentState.isEmpty()) {
+            // Connected again by the middleware; the new server's state is on its way.
+            marks->registerMark(eOnOffCurrentOperatingState, 0);
         }
         waiting = !marks->isEmpty();
     }

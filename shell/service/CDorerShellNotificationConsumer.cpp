@@ -77,6 +77,8 @@ void CDorerShellNotificationConsumer::componentDisconnected(CQFProxyBase* proxy)
             closeMark(lock, eAdminComponentConnected);
         } else if (isProxy(proxy, CDorerShellCommand::sOnOffProxy)) {
             closeMark(lock, eOnOffComponentConnected);
+            // The state of a server that went away; the next one tells its own on connection.
+            CDorerShellCommand::sCurrentState = CQFString();
         }
     }
     triggerAction(true);

@@ -300,6 +300,26 @@ TEST_F(SessionTest, UnansweredRequestsEnd) {
                   0);
 }
 
+// After a reconnection the shell shows the new server's state, and a store waits for its own
+// change id to be stored, not for the first value the new server reports.
+TEST_F(SessionTest, ReconnectionShowsTheNewServer) {
+    expectSession({"--noconnect"}, "",
+                  {{"sysetsrv start", "#SERVER STARTED\n"},
+                   {"connect", connected("FullyOperable")},
+                   {"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+                   {"store", stored("0x01", "0x01")},
+                   {"sysetsrv restart=--state=ReadOnly", "#SERVER STARTED\n"},
+                   {"connect", connected("ReadOnly")},
+                   {"getstate", "#STATE: ReadOnly\n"},
+                   {"sysetsrv restart", "#SERVER STARTED\n"},
+                   {"connect", connected("FullyOperable")},
+                   {"setk EnergyMode=6", "#SET RESULT: Non-defaults returned\n"},
+                   {"store", stored("0x02", "0x02")},
+                   {"sysetsrv stop", "#SERVER UNLOAD\n"},
+                   {"getstate", kDisconnected}},
+                  1);
+}
+
 // A change the server took but had not stored when it went away (SIGTERM or SIGKILL) is
 // neither lost nor given a change id twice: the next server keeps it and counts on, and the
 // shell, which cannot know what the next server has, sends it again with the next store.
@@ -344,11 +364,11 @@ TEST_F(SessionTest, ServerKilledDuringRequest) {
         {"store", "store", kDisconnected, "ERRCLN_FAILED_STORE"},
         {"reload", "reload", "#ERROR:ADMINISTRATION REQUEST FAILED #REQUEST RELOAD\n\n",
          "ERRCLN_FAILED_GETRELOAD"},
-        // As for a switch whose answer does not come in time: the state asked for is shown until
-        // the next connection tells the real one.
+        // The state of the server that went away is not shown; the next connection tells the
+        // new server's.
         {"setstate ReadOnly", "trigger",
-         "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'ReadOnly'\n\n#STATE: ReadOnly\n",
-         "ERRCLN_FAILED_SETSTATE"},
+         "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'ReadOnly'\n\n" + kDisconnected,
+         "ERRCLN_FAILED_SETSTATE,ERRCLN_FAILED_GETSTATE"},
     };
     for (const auto& request : cases) {
         SCOPED_TRACE(request.line);

@@ -256,8 +256,36 @@ TEST_F(ConsumerTest, StoreResponseChecksTheCookieAndTheTimerEndsTheStoredIdWait)
     EXPECT_TRUE(marks().empty());
 }
 
+// The wait for the stored change id ends on the value that covers the store's own change id,
+// reported after its answer: an older value (a reconnected server's first report) ends
+// nothing. A refused store waits for no stored change id.
+TEST_F(ConsumerTest, StoredIdWaitEndsWhenTheStoreIsStored) {
+    shell->run([&] {
+        CDorerShellCommand::sStoreCookie = 4;
+        CDorerShellCommand::sPendingChangeId = -1;
+    });
+    for (int32_t answer : {12, -1}) {
+        SCOPED_TRACE(answer);
+        mark(eClientResponsePendingChangeId);
+        mark(eDorerAttributeLastStoredChangeID);
+        shell->run([&] {
+            consumer->onLastStoredChangeId(3);  // before the answer
+            consumer->responseStoredChange(4, answer);
+            if (answer != -1) {
+                consumer->onLastStoredChangeId(11);
+                EXPECT_TRUE(main->finished.empty());
+                consumer->onLastStoredChangeId(12);
+            }
+            EXPECT_EQ(main->finished, (std::vector<bool>{true}));
+            main->finished.clear();
+        });
+        EXPECT_TRUE(marks().empty());
+    }
+}
+
 TEST_F(ConsumerTest, StoredChangeIdReportsOnlyWhenAwaited) {
     shell->run([&] {
+        CDorerShellCommand::sPendingChangeId = -1;
         consumer->onLastStoredChangeId(5);
         EXPECT_EQ(CDorerShellCommand::sLastStoredChangeId, 5);
         EXPECT_TRUE(main->finished.empty());
