@@ -90,7 +90,7 @@ TEST(CfgshellTest, ExitStatusFollowsTheErrorList) {
          "#ERROR:PROXY DISCONNECTED pre:ERRCLN_BADCOMMAND\n\nsyset:>"},
         {"GETK 5\nlastres\nexit\n", 0,
          "#ERROR:KEY NOT FOUND \n\nsyset:>#ERROR:PROXY DISCONNECTED ERRCLN_FAILED_GETKEY\n\nsyset:>"},
-        {"lastres\nexit\n", 0, "#ERROR:PROXY DISCONNECTED OK\n\nsyset:>"},
+        {"lastres\nexit\n", 0, "#ERROR:PROXY DISCONNECTED \n\nsyset:>"},  // no "OK" on an error line
         {"sh echo hi\nexit\n", 0, "hi\n\nsyset:>"},  // records nothing
     };
     for (const Case& c : cases) {

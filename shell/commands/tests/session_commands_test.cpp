@@ -238,8 +238,18 @@ TEST_F(SessionTest, WithoutConnection) {
                    {"check EnergyMode", "#ERROR:SYNTAX ERROR \n"},
                    {"check NoSuchItem=1", "#ERROR:KEY NOT FOUND \n"},
                    {"check *=1", "#ERROR:KEY NOT FOUND \n"},
-                   {"sh echo from the shell", "from the shell\n"}},
-                  1);
+                   // The expected text is shown as typed, placeholder or not.
+                   {"setk TestTheCQFString=abc", "#SET RESULT: Non-defaults returned\n"},
+                   {"check TestTheCQFString=abc", "#CHECK RESULT: Success\n"},
+                   {"check TestTheCQFString=%itemValue%",
+                    "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<%itemValue%> | receive<abc>\n\n"},
+                   {"check TestTheCQFString=%expectedValue%",
+                    "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<%expectedValue%> | receive<abc>\n\n"},
+                   {"sh echo from the shell", "from the shell\n"},
+                   {"lastres", "#ERROR:PROXY DISCONNECTED ERRCLN_FAILED_SYSETSRV,ERRCLN_FAILED_CHECK\n"},
+                   // An empty list without the action log is no "OK".
+                   {"lastres", kDisconnected}},
+                  0);
 }
 
 // A store the server refuses, or never answers, leaves its changes pending: the store after
