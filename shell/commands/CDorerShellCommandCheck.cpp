@@ -86,9 +86,10 @@ CQFString CDorerShellCommandCheck::compare(uint32_t& code, const CQFString& actu
     CQFString text("#CHECK RESULT: %result%\n");
     if (mExpected != actual || code == eShellIncorrectValue) {
         code = eShellIncorrectValue;
-        text.replaceAll("%result%", "expected<%expectedValue%> | receive<%itemValue%>");
-        text.replaceAll("%expectedValue%", mExpected);
-        text.replaceAll("%itemValue%", actual);
+        // In one pass: the texts are shown as they are, even when they look like placeholders.
+        CQFString result("expected<");
+        result.append(mExpected).append("> | receive<").append(actual).append(">");
+        text.replaceAll("%result%", result);
     } else {
         code = eShellValid;
         text.replaceAll("%result%", "Success");

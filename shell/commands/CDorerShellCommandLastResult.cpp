@@ -55,6 +55,11 @@ void CDorerShellCommandLastResult::finish() {
     collectServerErrors();
     CQFString text = mPrefix;
     const std::vector<EErrorId> errors = getErrors();
+    // Without the action log an empty list is no "OK": the error line stands alone.
+    if (errors.empty() && !mResult.isValid()) {
+        mResult = CDorerShellResult(mResult.getError(), CQFString());
+        return;
+    }
     if (errors.empty()) text.append("OK");
     for (size_t i = 0; i < errors.size(); ++i) {
         if (i) text.append(',');

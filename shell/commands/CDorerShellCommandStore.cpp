@@ -1,6 +1,5 @@
 #include "CDorerShellCommandStore.h"
 
-#include "CDSYSDorerClientStoreEvents.h"
 #include "CDorerShellNotificationConsumer.h"
 #include "CzoqDorerClientStore.h"
 #include "DorerShellFormat.h"
@@ -30,7 +29,8 @@ void CDorerShellCommandStore::prepare() {
         mResult = CDorerShellResult(eShellProxyDisconnected, CQFString());
         return;
     }
-    if (isFullyOperable()) {
+    mWaitsForStorage = isFullyOperable();
+    if (mWaitsForStorage) {
         registerMarks({eClientResponsePendingChangeId, eDorerAttributeLastStoredChangeID});
     } else {
         registerMarks({eClientResponsePendingChangeId});
@@ -82,18 +82,22 @@ void CDorerShellCommandStore::finish() {
     } else {
         text.append("Store will be execute only in 'FullyOperable' state.\n");
     }
-    mResult = CDorerShellResult(eShellValid, text);
+    const bool refused = sPendingChangeId == -1;
+    mNotStored = refused || (mWaitsForStorage && sLastStoredChangeId < sPendingChangeId);
+    if (!mNotStored) {
+        mResult = CDorerShellResult(eShellValid, text);
+        return;
+    }
+    // The server kept an accepted change it did not store: it goes out with the next store.
+    if (!refused) sClientStore->giveUpStoreChange(sStoreCookie);
+    mResult = CDorerShellResult(eShellInvalid, text);
+    addError(ERRCLN_FAILED_STORE);
 }
 
 void CDorerShellCommandStore::onAnswerMissing() {
     fail("#STORE NOT ANSWERED\n");
-    // Answered here as the framework answers a request whose service went away, so that the
-    // store client puts the request's changes back into the pending set. The consumer hears
-    // it as a refused store, which completes nothing more: the marks are released already.
-    CDSYSDorerClientStoreNotificationEvent failed;
-    failed.fill(nullptr, DSYSDorerClientStore::UPD_ID_responseStore, QFServices::eResultType_RequestFailed,
-                static_cast<uint32_t>(sStoreCookie), nullptr);
-    sClientStore->processEvent(failed);
+    // The request's changes go back into the pending set; a late answer changes nothing.
+    sClientStore->giveUpStoreChange(sStoreCookie);
 }
 
 void CDorerShellCommandStore::fail(const CQFString& data) {

@@ -3,7 +3,9 @@
 //
 // A store that cannot be answered (the request was not sent, the service went away, or no
 // answer came within the time limit) ends as an error and leaves its changes pending, so that
-// the next store sends them again.
+// the next store sends them again. So does a store the server refused, and one in
+// "FullyOperable" whose changes the server did not report stored before the wait ended: its
+// usual lines go on the error line of "INVALID" and "ERRCLN_FAILED_STORE" is recorded.
 #pragma once
 
 #include "CDorerShellServiceCommand.h"
@@ -15,6 +17,7 @@ public:
     void prepare() override;
     void start() override;
     void finish() override;
+    bool confirmCompletion(bool reportedOk) override { return CDorerShellServiceCommand::confirmCompletion(reportedOk) && !mNotStored; }
 
 private:
     // Hears the answer to the request before the notification consumer does, to tell a store
@@ -35,4 +38,6 @@ private:
     static bool isFullyOperable();
 
     CAnswerListener mAnswerListener{*this};
+    bool mWaitsForStorage = false;  // stored in "FullyOperable": the stored change id is awaited
+    bool mNotStored = false;        // refused, or not reported stored in time
 };

@@ -42,6 +42,12 @@ void CDorerShellCommandSwitchState::finish() {
     addError(ERRCLN_FAILED_SETSTATE);
 }
 
+bool CDorerShellCommandSwitchState::confirmCompletion(bool reportedOk) {
+    const bool ok = CDorerShellServiceCommand::confirmCompletion(reportedOk);
+    if (!ok) addError(ERRCLN_FAILED_SETSTATE);
+    return ok;
+}
+
 void CDorerShellCommandSwitchState::onAnswerMissing() { addError(ERRCLN_FAILED_SETSTATE); }
 
 void CDorerShellCommandSwitchState::failDisconnected(const std::vector<eMarkType>& marks) {

@@ -15,7 +15,7 @@
 
 class CDorerShellServiceCommand : public CDorerShellCommand, private IQFTimerConsumer {
 public:
-    bool confirmCompletion(bool reportedOk) const override { return reportedOk && !mAnswerLost; }
+    bool confirmCompletion(bool reportedOk) override { return reportedOk && !mAnswerLost; }
 
 protected:
     // How long a request may stay unanswered. Longer than the notification consumer's own

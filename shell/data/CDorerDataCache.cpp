@@ -131,14 +131,26 @@ void CDorerDataCache::reopenChangeSet(uint32_t clientKey, uint32_t changeSetId) 
         doCheapAssert(__LINE__, kSource);
         return;
     }
-    std::vector<SDorerItemChange> newer;
-    if (DorerChangeSet* pending = findSet(*client, kDorerPendingChangeSetId)) {
-        newer = pending->mChanges;
-        if (!newer.empty()) removeChangeSetUnlocked(clientKey, kDorerPendingChangeSetId);
+    // Sets sent after this one hold newer values for their ids: the reopened set must not
+    // shadow them, so it keeps only the ids no later set holds. The pending changes are newer
+    // still and win. The reopened set goes last, where the newest set belongs.
+    auto& sets = client->mChangeSets;
+    auto sent = std::find_if(sets.begin(), sets.end(), [&](const DorerChangeSet& s) { return s.mChangeSetId == changeSetId; });
+    DorerChangeSet reopened{kDorerPendingChangeSetId, {}};
+    for (const SDorerItemChange& change : sent->mChanges) {
+        const bool newerSent = std::any_of(sent + 1, sets.end(), [&](DorerChangeSet& later) {
+            return later.mChangeSetId != kDorerPendingChangeSetId && findChange(later, change.mItemId) != nullptr;
+        });
+        if (!newerSent) reopened.mChanges.push_back(change);
     }
-    DorerChangeSet* sent = findSet(*client, changeSetId);
-    for (const SDorerItemChange& change : newer) merge(*sent, change.mItemId, change.mData);
-    sent->mChangeSetId = kDorerPendingChangeSetId;
+    sets.erase(sent);
+    auto pending = std::find_if(sets.begin(), sets.end(),
+                                [](const DorerChangeSet& s) { return s.mChangeSetId == kDorerPendingChangeSetId; });
+    if (pending != sets.end()) {
+        for (const SDorerItemChange& change : pending->mChanges) merge(reopened, change.mItemId, change.mData);
+        sets.erase(pending);
+    }
+    sets.push_back(std::move(reopened));
 }
 
 void CDorerDataCache::removeClient(uint32_t clientKey) {

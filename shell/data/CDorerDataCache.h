@@ -32,6 +32,7 @@ public:
     void commitPending(uint32_t clientKey, uint32_t changeSetId);
     void removeChangeSet(uint32_t clientKey, uint32_t changeSetId, bool lock);
     // After a failed store: the set becomes pending again, merged with what was set meanwhile.
+    // Sets may be reopened in any order: a value a later sent set holds is not brought back.
     void reopenChangeSet(uint32_t clientKey, uint32_t changeSetId);
     void removeClient(uint32_t clientKey);
 

@@ -1,5 +1,6 @@
 #include "CDorerShellNotificationConsumer.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 #include "CDSYSDorerAdminProxy.h"
@@ -76,6 +77,8 @@ void CDorerShellNotificationConsumer::componentDisconnected(CQFProxyBase* proxy)
             closeMark(lock, eAdminComponentConnected);
         } else if (isProxy(proxy, CDorerShellCommand::sOnOffProxy)) {
             closeMark(lock, eOnOffComponentConnected);
+            // The state of a server that went away; the next one tells its own on connection.
+            CDorerShellCommand::sCurrentState = CQFString();
         }
     }
     triggerAction(true);
@@ -91,9 +94,17 @@ void CDorerShellNotificationConsumer::processEvent(CDSYSOnOffNotificationEvent& 
                    "CDorerShellNotificationConsumer::%s() : DSYSOnOff::UPD_ID_responseTriggerNewState : %s",
                    "processEvent", triggerOk ? "True" : "False");
             CDorerShellSharedDataLock lock;
-            closeMark(lock, eOnOffResponseTriggerNewState);
+            const bool awaited = closeMark(lock, eOnOffResponseTriggerNewState);
             ok = triggerOk;
-            mTimer.start(kTriggerTimeoutMs, 1);
+            if (triggerOk) {
+                mTimer.start(kTriggerTimeoutMs, 1);
+            } else if (awaited) {
+                // A refused switch brings neither a new state nor a stored change id: the
+                // sequence ends now, and as failed whatever its later steps report.
+                mSequenceFailed = true;
+                closeMark(lock, eOnOffCurrentOperatingState);
+                closeMark(lock, eDorerAttributeLastStoredChangeID);
+            }
             break;
         }
         case DSYSOnOff::UPD_ID_currentOperatingState: {
@@ -156,6 +167,10 @@ void CDorerShellNotificationConsumer::responseStoredChange(int32_t cookie, int32
         if (cookie == CDorerShellCommand::sStoreCookie) {
             ok = closeMark(lock, eClientResponsePendingChangeId);
             CDorerShellCommand::sPendingChangeId = changeId;
+            // A refused store is never stored; one already reported stored waits no longer.
+            if (ok && (changeId == -1 || CDorerShellCommand::sLastStoredChangeId >= changeId)) {
+                closeMark(lock, eDorerAttributeLastStoredChangeID);
+            }
         } else {
             report(false, "responseStoredChange",
                    "CDorerShellNotificationConsumer::%s() : cookie check failed( need: %d, got: %d )",
@@ -172,7 +187,14 @@ void CDorerShellNotificationConsumer::onLastStoredChangeId(int32_t changeId) {
         report(false, "onLastStoredChangeId", "CDorerShellNotificationConsumer::%s() : old( %d ) new( %d )",
                "onLastStoredChangeId", CDorerShellCommand::sLastStoredChangeId, changeId);
         CDorerShellCommand::sLastStoredChangeId = changeId;
-        closed = closeMark(lock, eDorerAttributeLastStoredChangeID);
+        // The wait ends when the changes of the last store are stored: not before its answer
+        // came, and not on an older value (such as a reconnected server's first report).
+        const CDorerShellMarks* marks = lock.getMarks();
+        const bool answered =
+            marks && std::find(marks->getMarks().begin(), marks->getMarks().end(),
+                               CDorerShellMarks::SMark{eClientResponsePendingChangeId, 0}) == marks->getMarks().end();
+        closed = answered && changeId >= CDorerShellCommand::sPendingChangeId &&
+                 closeMark(lock, eDorerAttributeLastStoredChangeID);
     }
     if (closed) triggerAction(true);
 }
@@ -192,6 +214,8 @@ void CDorerShellNotificationConsumer::triggerAction(bool ok) {
         CDorerShellMarks* marks = lock.getMarks();
         if (marks && !marks->isEmpty()) return;
         mTimer.stop();
+        ok = ok && !mSequenceFailed;
+        mSequenceFailed = false;
     }
     report(false, "triggerAction", "CDorerShellNotificationConsumer::%s() : Sequence result: '%s'", "triggerAction",
            ok ? "Success" : "Failed");

@@ -29,7 +29,8 @@ public:
 
     virtual void onTimer();
     // Under the shared-data lock: with a mark outstanding, nothing happens; otherwise the
-    // timer stops, the lock is released and the owner's commandFinished(ok) is called.
+    // timer stops, the lock is released and the owner's commandFinished(ok) is called, with
+    // ok false when a step of the sequence failed before.
     virtual void triggerAction(bool ok);
     virtual void componentConnected(CQFProxyBase* proxy);
     virtual void componentDisconnected(CQFProxyBase* proxy);
@@ -89,4 +90,6 @@ private:
     CAdminConsumer mAdminConsumer{*this};
     CDorerShellMain& mOwner;
     CQFTimer mTimer{this, "TriggerNewState"};
+    // A step of the running sequence failed (the server refused it): the sequence ends failed.
+    bool mSequenceFailed = false;
 };

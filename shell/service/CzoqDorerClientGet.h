@@ -29,7 +29,7 @@ public:
     virtual void componentConnected(CQFProxyBase* proxy);
     virtual void componentDisconnected(CQFProxyBase* proxy);
     virtual void processEvent(CDSYSDorerClientGetNotificationEvent& event);
-    // The get client itself listens to nothing; the store client does.
+    // The get client itself listens to nothing.
     void onChangeId(int32_t) override {}
 
     CDorerClientDataAccessor* getDataAccessor() const { return mAccessor.get(); }

@@ -51,6 +51,7 @@ CzoqDorerClientStore::~CzoqDorerClientStore() {
     mStoreListeners.clear();
     mPendingResponses.clear();
     mAwaitedChangeIds.clear();
+    mSentCookies.clear();
 }
 
 void CzoqDorerClientStore::addListener(IzoqDorerClientStoreListener* listener) {
@@ -97,6 +98,7 @@ int32_t CzoqDorerClientStore::requestStoreChange(IzoqDorerClientStoreListener* l
     {
         CQFMutexLocker lock(mStoreMutex);
         putSorted(mPendingResponses, cookie, listener);
+        mSentCookies.insert(std::lower_bound(mSentCookies.begin(), mSentCookies.end(), cookie), cookie);
     }
     mAccessor->commitPending(mClientKey, changeSetId(cookie));
     return cookie;
@@ -111,7 +113,20 @@ void CzoqDorerClientStore::componentConnected(CQFProxyBase* proxy) {
 
 void CzoqDorerClientStore::componentDisconnected(CQFProxyBase* proxy) {
     CzoqDorerClientGet::componentDisconnected(proxy);
-    if (proxy != mStoreProxy || !mStoreSubscribed) return;
+    if (proxy != mStoreProxy) return;
+    // The server that took these sets has not confirmed them stored; the next one may never
+    // have seen them. A late answer of a request in flight is ignored.
+    std::vector<int32_t> unconfirmed;
+    {
+        CQFMutexLocker lock(mStoreMutex);
+        unconfirmed = mSentCookies;
+    }
+    if (!unconfirmed.empty()) {
+        NDorerClientLog::debug("CzoqDorerClientStore::componentDisconnected %u change sets not stored are pending again",
+                               static_cast<unsigned>(unconfirmed.size()));
+    }
+    for (int32_t cookie : unconfirmed) reopen(cookie);
+    if (!mStoreSubscribed) return;
     mStoreProxy->clearAllNotifications(&mStoreConsumer, true);
     mStoreSubscribed = false;
 }
@@ -147,18 +162,42 @@ void CzoqDorerClientStore::processResponseStore(CDSYSDorerClientStoreNotificatio
         listener = pendingListener(cookie);
     }
     if (listener) listener->responseStoredChange(cookie, changeId);
+    if (!isSent(cookie)) return;  // given up: its changes are pending again already
     if (changeId == -1) {
-        if (mAccessor) mAccessor->reopenChangeSet(mClientKey, changeSetId(cookie));
+        reopen(cookie);
         return;
     }
     CQFMutexLocker lock(mStoreMutex);
     putSorted(mAwaitedChangeIds, cookie, changeId);
 }
 
+bool CzoqDorerClientStore::isSent(int32_t cookie) const {
+    CQFMutexLocker lock(const_cast<CQFMutex&>(mStoreMutex));
+    return std::binary_search(mSentCookies.begin(), mSentCookies.end(), cookie);
+}
+
+void CzoqDorerClientStore::reopen(int32_t cookie) {
+    {
+        CQFMutexLocker lock(mStoreMutex);
+        auto sent = std::lower_bound(mSentCookies.begin(), mSentCookies.end(), cookie);
+        if (sent == mSentCookies.end() || *sent != cookie) return;
+        mSentCookies.erase(sent);
+        mAwaitedChangeIds.erase(std::remove_if(mAwaitedChangeIds.begin(), mAwaitedChangeIds.end(),
+                                               [cookie](const std::pair<int32_t, int32_t>& a) { return a.first == cookie; }),
+                                mAwaitedChangeIds.end());
+    }
+    if (mAccessor) mAccessor->reopenChangeSet(mClientKey, changeSetId(cookie));
+}
+
+void CzoqDorerClientStore::giveUpStoreChange(int32_t cookie) { reopen(cookie); }
+
 void CzoqDorerClientStore::processStoredChangeId() {
     CQFMutexLocker lock(mStoreMutex);
     const int32_t stored = mStoreProxy->getStoredChangeId();
     NDorerClientLog::debug("CzoqDorerClientStore::processEvent UPD_ID_storedChangeId stored change id %d", stored);
+    mStoreMutex.unlock();
+    releaseStored(stored);
+    mStoreMutex.lock();
     for (size_t i = 0; i < mStoreListeners.size(); ++i) {
         IzoqDorerClientStoreListener* listener = mStoreListeners[i];
         if (!listener) continue;
@@ -169,6 +208,18 @@ void CzoqDorerClientStore::processStoredChangeId() {
 }
 
 void CzoqDorerClientStore::onChangeId(int32_t changeId) {
+    if (changeId == -1) return;
+    mPageChangeId = changeId;
+    releaseUpTo(std::min(mPageChangeId, mStoredChangeId));
+}
+
+void CzoqDorerClientStore::releaseStored(int32_t storedChangeId) {
+    if (storedChangeId == -1) return;
+    mStoredChangeId = storedChangeId;
+    releaseUpTo(std::min(mPageChangeId, mStoredChangeId));
+}
+
+void CzoqDorerClientStore::releaseUpTo(int32_t changeId) {
     if (!mAccessor || changeId == -1) return;
     std::vector<int32_t> released;
     {
@@ -183,5 +234,6 @@ void CzoqDorerClientStore::onChangeId(int32_t changeId) {
         mAwaitedChangeIds.erase(std::remove_if(mAwaitedChangeIds.begin(), mAwaitedChangeIds.end(),
                                                [cookie](const std::pair<int32_t, int32_t>& a) { return a.first == cookie; }),
                                 mAwaitedChangeIds.end());
+        mSentCookies.erase(std::remove(mSentCookies.begin(), mSentCookies.end(), cookie), mSentCookies.end());
     }
 }

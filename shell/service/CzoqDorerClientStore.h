@@ -1,6 +1,9 @@
 // The store client: puts the shell's changed items into the pending-change cache, sends them
-// to the settings service in one store request and tracks them until the shared page shows
-// them. One per process, created with the first command object, on the component thread.
+// to the settings service in one store request and tracks them until the server reports them
+// stored (its stored change id reaches theirs). A change set the server has not confirmed
+// stored when the service goes away becomes pending again, so that the next store sends it:
+// the page of a restarted server may lack it. One per process, created with the first command
+// object, on the component thread.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +37,13 @@ public:
     void componentConnected(CQFProxyBase* proxy) override;
     void componentDisconnected(CQFProxyBase* proxy) override;
     virtual void processEvent(CDSYSDorerClientStoreNotificationEvent& event);
-    // The page's change id (from the base part): releases the change sets stored up to it.
+    // A change set is released once both the page's change id (reads then find its values
+    // there) and the stored change id (the server has written it) have reached its own.
     void onChangeId(int32_t changeId) override;
+    void releaseStored(int32_t storedChangeId);
+    // The request of the cookie will not be followed up (no answer came, or the server did
+    // not store it): its change set becomes pending again; a late answer changes nothing.
+    void giveUpStoreChange(int32_t cookie);
 
     // The store proxy exists and is connected.
     bool isConnected() const;
@@ -58,6 +66,9 @@ private:
     IzoqDorerClientStoreListener* pendingListener(int32_t cookie);
     void processResponseStore(CDSYSDorerClientStoreNotificationEvent& event);
     void processStoredChangeId();
+    void releaseUpTo(int32_t changeId);
+    bool isSent(int32_t cookie) const;
+    void reopen(int32_t cookie);
 
     CStoreConsumer mStoreConsumer{*this};
     std::vector<IzoqDorerClientStoreListener*> mStoreListeners;  // a removed listener leaves null
@@ -66,4 +77,7 @@ private:
     CQFMutex mStoreMutex;
     std::vector<std::pair<int32_t, IzoqDorerClientStoreListener*>> mPendingResponses;  // sorted by cookie
     std::vector<std::pair<int32_t, int32_t>> mAwaitedChangeIds;  // {cookie, change id}, sorted by cookie
+    std::vector<int32_t> mSentCookies;  // requests whose change sets are sent, not yet stored; sorted
+    int32_t mPageChangeId = -1;          // the last change id the page showed
+    int32_t mStoredChangeId = -1;        // the last stored change id reported
 };

@@ -12,6 +12,7 @@ namespace hu::sysetsrv {
 namespace {
 
 constexpr const char* kChangeIdFile = "changeid";
+constexpr const char* kAcceptedFile = "accepted";  // last change id i32, then per change: id u32, length u16, bytes
 constexpr size_t kPartitionHeaderSize = 12;  // storage type u32, data version u16, erase counter u16, reserved u32
 constexpr size_t kBlockHeaderSize = 6;       // key u32, length u16
 
@@ -57,6 +58,22 @@ bool decodePartition(const std::vector<uint8_t>& content, Partition& partition) 
         at += length;
     }
     partition.dataSize = static_cast<uint16_t>(content.size() - kPartitionHeaderSize);
+    return true;
+}
+
+// False when a change leaves the content.
+bool decodeAccepted(const std::vector<uint8_t>& content, int32_t& lastChangeId, std::vector<SDorerItemChange>& changes) {
+    if (content.size() < 4) return false;
+    lastChangeId = static_cast<int32_t>(getLe(content, 0, 4));
+    for (size_t at = 4; at < content.size();) {
+        if (content.size() - at < kBlockHeaderSize) return false;
+        const uint32_t id = getLe(content, at, 4);
+        const size_t length = getLe(content, at + 4, 2);
+        at += kBlockHeaderSize;
+        if (length > content.size() - at) return false;
+        changes.push_back({id, CQFBuffer(content.data() + at, length)});
+        at += length;
+    }
     return true;
 }
 
@@ -130,6 +147,16 @@ void PartitionStorage::load(const CatalogueRules& rules) {
     if (readCheckedFile(directory_ + "/" + kChangeIdFile, content) == FileRead::kValid && content.size() == 4) {
         lastChangeId_ = static_cast<int32_t>(getLe(content, 0, 4));
     }
+    acceptedChangeId_ = -1;
+    accepted_.clear();
+    content.clear();
+    const FileRead read = readCheckedFile(directory_ + "/" + kAcceptedFile, content);
+    acceptedDamaged_ = read == FileRead::kDamaged || read == FileRead::kUnreadable ||
+                       (read == FileRead::kValid && !decodeAccepted(content, acceptedChangeId_, accepted_));
+    if (acceptedDamaged_) {
+        acceptedChangeId_ = -1;
+        accepted_.clear();
+    }
 }
 
 bool PartitionStorage::write(uint32_t storage, const std::vector<PageBlock>& blocks, std::string& error) {
@@ -159,6 +186,23 @@ bool PartitionStorage::writeLastChangeId(int32_t changeId, std::string& error) {
     putLe(content, static_cast<uint32_t>(changeId), 4);
     if (!writeCheckedFile(directory_ + "/" + kChangeIdFile, content, error)) return false;
     lastChangeId_ = changeId;
+    return true;
+}
+
+bool PartitionStorage::writeAccepted(int32_t lastChangeId, const std::vector<SDorerItemChange>& changes,
+                                     std::string& error) {
+    std::vector<uint8_t> content;
+    putLe(content, static_cast<uint32_t>(lastChangeId), 4);
+    for (const SDorerItemChange& change : changes) {
+        putLe(content, change.mItemId, 4);
+        putLe(content, static_cast<uint32_t>(change.mData.getSize()), 2);
+        if (change.mData.getSize() != 0) {
+            content.insert(content.end(), change.mData.getData(), change.mData.getData() + change.mData.getSize());
+        }
+    }
+    if (!writeCheckedFile(directory_ + "/" + kAcceptedFile, content, error)) return false;
+    acceptedChangeId_ = lastChangeId;
+    accepted_ = changes;
     return true;
 }
 

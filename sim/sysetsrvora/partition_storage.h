@@ -39,10 +39,19 @@ public:
     // on disk. A rejected file is first moved aside (".rejected"), so that it is never lost.
     bool write(uint32_t storage, const std::vector<PageBlock>& blocks, std::string& error);
     bool writeLastChangeId(int32_t changeId, std::string& error);
+    // The record of the changes accepted but not yet in the partitions, with the last change
+    // id handed out: written before a store is answered, so that a restart (also after kill -9)
+    // neither drops an accepted change nor hands out a change id twice.
+    bool writeAccepted(int32_t lastChangeId, const std::vector<SDorerItemChange>& changes, std::string& error);
 
     const std::vector<Partition>& partitions() const { return partitions_; }
     // -1 before any change was written.
     int32_t lastChangeId() const { return lastChangeId_; }
+    // From the accepted-changes record: the last change id handed out (-1: none) and the
+    // changes not yet written, in the order accepted. A damaged record is reported by load().
+    int32_t acceptedChangeId() const { return acceptedChangeId_; }
+    const std::vector<SDorerItemChange>& accepted() const { return accepted_; }
+    bool acceptedRecordDamaged() const { return acceptedDamaged_; }
     std::string pathOf(uint32_t storage) const;
 
 private:
@@ -52,6 +61,9 @@ private:
     std::string directory_;
     std::vector<Partition> partitions_;
     int32_t lastChangeId_ = -1;
+    int32_t acceptedChangeId_ = -1;
+    std::vector<SDorerItemChange> accepted_;
+    bool acceptedDamaged_ = false;
 };
 
 }  // namespace hu::sysetsrv

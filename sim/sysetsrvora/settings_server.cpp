@@ -30,12 +30,24 @@ bool SettingsServer::start(const std::string& initialState, std::string& error) 
                    std::to_string(partition.condition) + "); its defaults are used");
         }
     }
-    lastChangeId_ = changeId_ = storedChangeId_ = storage_.lastChangeId();
+    if (storage_.acceptedRecordDamaged()) report("the record of accepted changes is damaged; it is not used");
+    // The ids handed out by earlier runs are never handed out again, and the changes they
+    // accepted but did not write are kept.
+    storedChangeId_ = storage_.lastChangeId();
+    lastChangeId_ = changeId_ = std::max(storedChangeId_, storage_.acceptedChangeId());
+    unwritten_ = storage_.accepted();
     rebuildPage();
+    for (const SDorerItemChange& change : unwritten_) {
+        uint32_t blockKey = 0;
+        if (model_.setItem(change.mItemId, change.mData.getData(), change.mData.getSize(), &blockKey)) {
+            dirty_.insert(rules_.partitionOf(blockKey));
+        }
+    }
     if (!page_.open(model_.image()) || !writePage()) {
         error = page_.error();
         return false;
     }
+    if (state_ == kStateFullyOperable && !unwritten_.empty()) writeStorage();
     return true;
 }
 
@@ -97,6 +109,8 @@ bool SettingsServer::writeStorage() {
     }
     unwritten_.clear();
     storedChangeId_ = lastChangeId_;
+    // A record left behind would only bring back values already written.
+    if (!storage_.writeAccepted(lastChangeId_, unwritten_, error)) report(error);
     publisher_.publishStoredChangeId(storedChangeId_);
     return true;
 }
@@ -137,8 +151,22 @@ void SettingsServer::store(const std::vector<SDorerItemChange>& changes, const S
         answer(-1);
         return;
     }
-    // Change ids count from 1; -1 stands for none.
-    lastChangeId_ = std::max(lastChangeId_, 0) + 1;
+    // Change ids count from 1; -1 stands for none. Nothing is answered before the accepted
+    // changes and their id are on disk: a change the server took is never lost.
+    std::vector<SDorerItemChange> accepted = unwritten_;
+    accepted.insert(accepted.end(), changes.begin(), changes.end());
+    const int32_t changeId = std::max(lastChangeId_, 0) + 1;
+    std::string error;
+    if (!storage_.writeAccepted(changeId, accepted, error)) {
+        report("store refused: " + error);
+        entry.mSuccess = false;
+        entry.mIoResult |= DSYSDorerAdmin::kIoResultStorageFailed;
+        log_.add(entry);
+        answer(-1);
+        return;
+    }
+    lastChangeId_ = changeId;
+    unwritten_ = std::move(accepted);
     entry.mReserved1 = lastChangeId_;
     answer(lastChangeId_);
 
@@ -147,7 +175,6 @@ void SettingsServer::store(const std::vector<SDorerItemChange>& changes, const S
         if (model_.setItem(change.mItemId, change.mData.getData(), change.mData.getSize(), &blockKey)) {
             dirty_.insert(rules_.partitionOf(blockKey));
         }
-        unwritten_.push_back(change);
     }
     refreshMirrors();
     if (writePage()) {

@@ -90,7 +90,7 @@ TEST(CfgshellTest, ExitStatusFollowsTheErrorList) {
          "#ERROR:PROXY DISCONNECTED pre:ERRCLN_BADCOMMAND\n\nsyset:>"},
         {"GETK 5\nlastres\nexit\n", 0,
          "#ERROR:KEY NOT FOUND \n\nsyset:>#ERROR:PROXY DISCONNECTED ERRCLN_FAILED_GETKEY\n\nsyset:>"},
-        {"lastres\nexit\n", 0, "#ERROR:PROXY DISCONNECTED OK\n\nsyset:>"},
+        {"lastres\nexit\n", 0, "#ERROR:PROXY DISCONNECTED \n\nsyset:>"},  // no "OK" on an error line
         {"sh echo hi\nexit\n", 0, "hi\n\nsyset:>"},  // records nothing
     };
     for (const Case& c : cases) {
@@ -284,6 +284,41 @@ TEST(CfgshellTest, TerminalSession) {
     int status = -1;
     ASSERT_TRUE(hu::testing::waitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
     EXPECT_EQ(1, WEXITSTATUS(status));
+    close(master);
+}
+
+// Without a settings server a script does not hang: connect gives up after its limit (here
+// 1 s at a fifth of its time), the script goes on and ends with exit status 1. At a terminal
+// the shell keeps waiting and says so once.
+TEST(CfgshellTest, WithoutAServerAScriptEndsAndATerminalWaits) {
+    TempRoot root;
+    Process::Options options;
+    options.env = {{"QF_TIME_SCALE", "0.2"}};
+    const std::string disconnected = "#ERROR:PROXY DISCONNECTED \n";
+    auto r = shell({"--connectwait=1"}, "getstate\nlastres\ngetstate\nexit\n", options);
+    EXPECT_EQ(kBanner + disconnected + disconnected + kPrompt + disconnected + kPrompt +
+                  "#ERROR:PROXY DISCONNECTED ERRCLN_FAILED_CONNECT,ERRCLN_FAILED_GETSTATE\n" + kPrompt + disconnected +
+                  kPrompt,
+              r.out);
+    EXPECT_EQ(1, r.exit_code);
+    EXPECT_EQ(std::string::npos, r.err.find("waiting"));
+
+    int master = -1;
+    const std::string bin = hu::testing::binPath("cfgshell");
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        setenv("QF_TIME_SCALE", "0.2", 1);
+        execl(bin.c_str(), bin.c_str(), "--connectwait=1", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string seen;
+    ASSERT_TRUE(readUntil(master, seen, "cfgshell: waiting for the settings service\r\n")) << seen;
+    EXPECT_EQ(std::string::npos, seen.find("PROXY DISCONNECTED"));
+    EXPECT_EQ(0, waitpid(pid, nullptr, WNOHANG));
+    kill(pid, SIGTERM);
+    int status = -1;
+    ASSERT_TRUE(hu::testing::waitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
     close(master);
 }
 

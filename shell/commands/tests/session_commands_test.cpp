@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -148,6 +149,62 @@ TEST_F(SessionTest, ServerSideFailures) {
                                        partition("Early", "InAccessible", "0x03", "0x00", "0x00")}});
 }
 
+// What the server refuses or does not carry out ends as a failure: its error line, its
+// identifier, exit status 1. Each session has a server of its own.
+TEST_F(SessionTest, FailuresEndAsFailures) {
+    const struct {
+        std::string name;
+        std::vector<std::string> switches;
+        Session session;
+        int exitCode;
+    } cases[] = {
+        {"refused switch", {},
+         {{"setstate Bogus", "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'Bogus'\n\n#STATE: FullyOperable\n"},
+          {"lastres", "ERRCLN_FAILED_SETSTATE"},
+          {"setstate Bogus", "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'Bogus'\n\n#STATE: FullyOperable\n"}},
+         1},
+        // The switch does not wait for the stored change id of the deferred store.
+        {"refused switch after a deferred store", {"--state=ReadOnly"},
+         {{"store", "#PENDING CHANGE_ID=0x01\n" + kNotInFullyOperable},
+          {"setstate Fully", "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'ReadOnly'->'Fully'\n\n#STATE: ReadOnly\n"
+                             "#LAST STORED CHANGE_ID=INVALID\n"},
+          {"lastres", "ERRCLN_FAILED_SETSTATE"},
+          {"setstate FullyOperable",
+           "#TRANSITION: 'ReadOnly'->'FullyOperable'\n#STATE: FullyOperable\n"},
+          {"getlast", "#LAST STORED CHANGE_ID=0x01\n"},
+          {"setstate ReadOnly", "#TRANSITION: 'FullyOperable'->'ReadOnly'\n#STATE: ReadOnly\n"}},
+         0},
+        // Taken, never reported stored: the wait ends as a failure, not with the lines of a
+        // stored change.
+        {"store not carried out", {"--io-failure"},
+         {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+          {"store", "#ERROR:INVALID " + stored("0x01", "INVALID") + "\n"},
+          {"store", "#ERROR:INVALID " + stored("0x02", "INVALID") + "\n"},
+          {"lastres", "ERRCLN_FAILED_STORE,ERRSRV_IOFAILED_STORE,ERRSRV_FAILED_STORE"},
+          {"getk EnergyMode", energyMode("Non-defaults returned", "0x05")}},
+         0},
+        {"store refused", {"--refuse-store"},
+         {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+          {"store", "#ERROR:INVALID " + stored("INVALID", "INVALID") + "\n"}},
+         1},
+        {"store refused outside FullyOperable", {"--refuse-store", "--state=ReadOnly"},
+         {{"store", "#ERROR:INVALID #PENDING CHANGE_ID=INVALID\n" + kNotInFullyOperable + "\n"},
+          {"lastres", "ERRCLN_FAILED_STORE,ERRSRV_FAILED_STORE"}},
+         0},
+    };
+    // The waits for a stored change id end within a second.
+    scaleTime("0.05");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempRoot root;
+        startServer(c.switches);
+        const bool readOnly = std::find(c.switches.begin(), c.switches.end(), "--state=ReadOnly") != c.switches.end();
+        const std::string state = readOnly ? "ReadOnly" : "FullyOperable";
+        expectSession({}, connected(state), c.session, c.exitCode);
+        mServer.reset();
+    }
+}
+
 // Every service command without a connection fails at once and records its identifier.
 TEST_F(SessionTest, WithoutConnection) {
     expectSession({"--noconnect"}, "",
@@ -181,8 +238,18 @@ TEST_F(SessionTest, WithoutConnection) {
                    {"check EnergyMode", "#ERROR:SYNTAX ERROR \n"},
                    {"check NoSuchItem=1", "#ERROR:KEY NOT FOUND \n"},
                    {"check *=1", "#ERROR:KEY NOT FOUND \n"},
-                   {"sh echo from the shell", "from the shell\n"}},
-                  1);
+                   // The expected text is shown as typed, placeholder or not.
+                   {"setk TestTheCQFString=abc", "#SET RESULT: Non-defaults returned\n"},
+                   {"check TestTheCQFString=abc", "#CHECK RESULT: Success\n"},
+                   {"check TestTheCQFString=%itemValue%",
+                    "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<%itemValue%> | receive<abc>\n\n"},
+                   {"check TestTheCQFString=%expectedValue%",
+                    "#ERROR:INCORRECT VALUE SIZE|FORMAT #CHECK RESULT: expected<%expectedValue%> | receive<abc>\n\n"},
+                   {"sh echo from the shell", "from the shell\n"},
+                   {"lastres", "#ERROR:PROXY DISCONNECTED ERRCLN_FAILED_SYSETSRV,ERRCLN_FAILED_CHECK\n"},
+                   // An empty list without the action log is no "OK".
+                   {"lastres", kDisconnected}},
+                  0);
 }
 
 // A store the server refuses, or never answers, leaves its changes pending: the store after
@@ -197,7 +264,7 @@ TEST_F(SessionTest, ChangesOfAFailedStoreAreSentByTheNextStore) {
         std::string mNextChangeId;  // a server that does not answer still stores
     };
     const std::vector<SFault> faults = {
-        {"--refuse-store", stored("INVALID", "INVALID"), "0x01"},
+        {"--refuse-store", "#ERROR:INVALID " + stored("INVALID", "INVALID") + "\n", "0x01"},
         {"--no-answer=store", "#ERROR:INVALID #STORE NOT ANSWERED\n\n", "0x02"},
     };
     for (const SFault& fault : faults) {
@@ -243,6 +310,61 @@ TEST_F(SessionTest, UnansweredRequestsEnd) {
                   0);
 }
 
+// After a reconnection the shell shows the new server's state, and a store waits for its own
+// change id to be stored, not for the first value the new server reports.
+TEST_F(SessionTest, ReconnectionShowsTheNewServer) {
+    expectSession({"--noconnect"}, "",
+                  {{"sysetsrv start", "#SERVER STARTED\n"},
+                   {"connect", connected("FullyOperable")},
+                   {"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+                   {"store", stored("0x01", "0x01")},
+                   {"sysetsrv restart=--state=ReadOnly", "#SERVER STARTED\n"},
+                   {"connect", connected("ReadOnly")},
+                   {"getstate", "#STATE: ReadOnly\n"},
+                   {"sysetsrv restart", "#SERVER STARTED\n"},
+                   {"connect", connected("FullyOperable")},
+                   {"setk EnergyMode=6", "#SET RESULT: Non-defaults returned\n"},
+                   {"store", stored("0x02", "0x02")},
+                   {"sysetsrv stop", "#SERVER UNLOAD\n"},
+                   {"getstate", kDisconnected}},
+                  1);
+}
+
+// A change the server took but had not stored when it went away (SIGTERM or SIGKILL) is
+// neither lost nor given a change id twice: the next server keeps it and counts on, and the
+// shell, which cannot know what the next server has, sends it again with the next store.
+TEST_F(SessionTest, AcceptedChangesOutliveTheServer) {
+    const struct {
+        int signal;
+        bool sameData;  // false: the next server has lost the data of the first
+        std::string nextChangeId;
+    } cases[] = {{SIGTERM, true, "0x02"}, {SIGKILL, true, "0x02"}, {SIGKILL, false, "0x01"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.signal << c.sameData);
+        const std::string data = mRoot.host("/data_" + std::to_string(c.signal) + (c.sameData ? "" : "_lost"));
+        startServer({"--state=ReadOnly", "--data-dir=" + data});
+        Process::Options options = mOptions;
+        options.pipe_stdin = true;
+        Process shell({hu::testing::binPath("cfgshell")}, options);
+        shell.writeStdin("setk EnergyMode=5\nstore\n");
+        ASSERT_TRUE(hu::testing::waitUntil([&] { return shell.out().find(kNotInFullyOperable + kPrompt) != std::string::npos; }));
+        mServer->stop(c.signal);
+        startServer({"--data-dir=" + data + (c.sameData ? "" : "_again")});
+        shell.writeStdin("connect\nreload\nstore\nexit\n");
+        EXPECT_EQ(0, WEXITSTATUS(shell.wait()));
+        EXPECT_EQ(expectedOf(connected("ReadOnly"), {{"setk EnergyMode=5", "#SET RESULT: Non-defaults returned\n"},
+                                                     {"store", "#PENDING CHANGE_ID=0x01\n" + kNotInFullyOperable},
+                                                     {"connect", connected("FullyOperable")},
+                                                     {"reload", "#RELOAD RESULT: SUCCESS\n"},
+                                                     {"store", stored(c.nextChangeId, c.nextChangeId)}}),
+                  shell.out());
+        mServer.reset();
+        startServer({"--data-dir=" + data + (c.sameData ? "" : "_again")});
+        expectSession({}, connected("FullyOperable"), {{"getk EnergyMode", energyMode("Non-defaults returned", "0x05")}});
+        mServer.reset();
+    }
+}
+
 // The server goes away while a request waits for its answer: the change made before it stays
 // pending, and the first store to the restarted server sends it.
 TEST_F(SessionTest, ServerKilledDuringRequest) {
@@ -252,11 +374,11 @@ TEST_F(SessionTest, ServerKilledDuringRequest) {
         {"store", "store", kDisconnected, "ERRCLN_FAILED_STORE"},
         {"reload", "reload", "#ERROR:ADMINISTRATION REQUEST FAILED #REQUEST RELOAD\n\n",
          "ERRCLN_FAILED_GETRELOAD"},
-        // As for a switch whose answer does not come in time: the state asked for is shown until
-        // the next connection tells the real one.
+        // The state of the server that went away is not shown; the next connection tells the
+        // new server's.
         {"setstate ReadOnly", "trigger",
-         "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'ReadOnly'\n\n#STATE: ReadOnly\n",
-         "ERRCLN_FAILED_SETSTATE"},
+         "#ERROR:TRIGGER STATE FAILED #TRANSITION: 'FullyOperable'->'ReadOnly'\n\n" + kDisconnected,
+         "ERRCLN_FAILED_SETSTATE,ERRCLN_FAILED_GETSTATE"},
     };
     for (const auto& request : cases) {
         SCOPED_TRACE(request.line);

@@ -33,8 +33,9 @@ public:
     virtual void finish() {}
     virtual CDorerShellResult getResult() const { return mResult; }
     // Whether the result is written as a success: the ok of the completion report, unless the
-    // command learnt after it that its answer could not come (the service went away).
-    virtual bool confirmCompletion(bool reportedOk) const { return reportedOk; }
+    // command learnt after it that its answer could not come (the service went away). Called
+    // once, after finish(); a command may record its error identifier here.
+    virtual bool confirmCompletion(bool reportedOk) { return reportedOk; }
     // Adds the server-side identifiers of the action log not yet examined to the error list.
     // Without a connected Admin proxy there is nothing to examine.
     virtual void collectServerErrors();

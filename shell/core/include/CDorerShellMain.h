@@ -16,10 +16,15 @@ class CDorerShellNotificationConsumer;
 
 class CDorerShellMain : public IQFEventConsumer<CDorerShellWriteEvent>, public IQFEventConsumer<CDorerShellReadEvent> {
 public:
+    // How long connect waits for the services when standard input is not a terminal.
+    static constexpr uint32_t kDefaultConnectWaitMs = 10000;
+
     // Runs on the component thread. Fills the start-up queue: the banner; connect and
     // getstate when connect is set; the listing when help is set; a state switch when
-    // state is not empty.
-    CDorerShellMain(const CQFString& state, bool connect, bool help, bool exitOnError);
+    // state is not empty. connectWaitMs bounds connect's wait for the services when standard
+    // input is not a terminal (0: no bound); at a terminal connect waits for ever.
+    CDorerShellMain(const CQFString& state, bool connect, bool help, bool exitOnError,
+                    uint32_t connectWaitMs = kDefaultConnectWaitMs);
     ~CDorerShellMain() override;
     CDorerShellMain(const CDorerShellMain&) = delete;
     CDorerShellMain& operator=(const CDorerShellMain&) = delete;
@@ -42,6 +47,7 @@ private:
     bool mConnect;
     bool mHelp;
     bool mExitOnError;
+    uint32_t mConnectWaitMs;
     bool mPendingStoreCheck = false;
     bool mCommandRunning = false;  // the front command has started and not yet completed
     std::deque<TDorerShellCommandRef> mCommands;

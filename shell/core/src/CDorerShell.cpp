@@ -1,5 +1,6 @@
 #include "CDorerShell.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -12,6 +13,18 @@ const CQFTraceScopeDef kScope("sys_data_systemsettings_shell_CDorerShell");
 // An argument counts as the option when it begins with it.
 bool hasPrefix(const CQFString& argument, const char* option) {
     return std::strncmp(argument.getCString(), option, std::strlen(option)) == 0;
+}
+// How long a script waits for the settings service, in seconds (0: for ever). No existing
+// option begins with it, and it begins with none of them.
+const char kConnectWait[] = "--connectwait=";
+
+// Whole seconds, up to a day; anything else leaves milliseconds as it is.
+void parseSeconds(const CQFString& text, uint32_t& milliseconds) {
+    const char* digits = text.getCString();
+    const size_t length = std::strlen(digits);
+    if (length == 0 || length > 5 || std::strspn(digits, "0123456789") != length) return;
+    const unsigned long seconds = std::strtoul(digits, nullptr, 10);
+    if (seconds <= 86400) milliseconds = static_cast<uint32_t>(seconds * 1000);
 }
 }  // namespace
 
@@ -26,6 +39,7 @@ void CDorerShell::requestBoot(const CQFBootParameter& bootParameters) {
     bool help = false;
     bool exitOnError = false;
     CQFString state;
+    uint32_t connectWaitMs = CDorerShellMain::kDefaultConnectWaitMs;
     for (size_t i = 0; i < bootParameters.getCount(); ++i) {
         const CQFString argument = bootParameters.getArgument(i);
         trace.sendFormattedMessage("CDorerShell::%s() : bootParam [%d] = %s \n", "requestBoot", static_cast<int>(i),
@@ -38,9 +52,11 @@ void CDorerShell::requestBoot(const CQFBootParameter& bootParameters) {
             exitOnError = true;
         } else if (hasPrefix(argument, "--setstate=")) {
             state = argument.getRight(std::strlen("--setstate="));
+        } else if (hasPrefix(argument, kConnectWait)) {
+            parseSeconds(argument.getRight(std::strlen(kConnectWait)), connectWaitMs);
         }
     }
-    mMain.reset(new (std::nothrow) CDorerShellMain(state, connect, help, exitOnError));
+    mMain.reset(new (std::nothrow) CDorerShellMain(state, connect, help, exitOnError, connectWaitMs));
     if (!mMain) {
         doCheapAssert(84, "CDorerShell");
         return;

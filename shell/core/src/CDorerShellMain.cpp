@@ -1,5 +1,7 @@
 #include "CDorerShellMain.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "CDorerShellCommands.h"
@@ -14,8 +16,10 @@ constexpr int kJobPriority = 127;
 
 }  // namespace
 
-CDorerShellMain::CDorerShellMain(const CQFString& state, bool connect, bool help, bool exitOnError)
-    : mConnect(connect), mHelp(help), mExitOnError(exitOnError) {
+CDorerShellMain::CDorerShellMain(const CQFString& state, bool connect, bool help, bool exitOnError,
+                                 uint32_t connectWaitMs)
+    : mConnect(connect), mHelp(help), mExitOnError(exitOnError),
+      mConnectWaitMs(isatty(STDIN_FILENO) ? 0 : connectWaitMs) {
     CQFEvent::addListener<CDorerShellWriteEvent>(this);
     CQFEvent::addListener<CDorerShellReadEvent>(this);
     mConsumer.reset(new CDorerShellNotificationConsumer(*this));
@@ -25,7 +29,7 @@ CDorerShellMain::CDorerShellMain(const CQFString& state, bool connect, bool help
 
     queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eBanner));
     if (mConnect) {
-        queue(new CDorerShellCommandComponentConnected());
+        queue(new CDorerShellCommandComponentConnected(mConnectWaitMs));
         queue(new CDorerShellCommandGetState());
     }
     if (mHelp) queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing));
@@ -156,7 +160,7 @@ void CDorerShellMain::queueCommands(const SDorerShellParseResult& res) {
             queue(new CDorerShellCommandExit());
             break;
         case eCmdConnect:
-            queue(new CDorerShellCommandComponentConnected());
+            queue(new CDorerShellCommandComponentConnected(mConnectWaitMs));
             queue(new CDorerShellCommandGetState());
             break;
         case eCmdComment: break;

@@ -1,6 +1,8 @@
 // The pending-change cache: newest value first, commit, reopen after a failed store.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "CDorerDataCache.h"
 #include "qf/QFAssert.h"
 
@@ -40,6 +42,36 @@ TEST(DataCacheTest, PendingValuesWinOverSentOnesAndReopenMergesTheNewer) {
 
     cache.addChange(0xFFFFFFFF, 10, bytes({1}));  // the pending-set marker is no client key
     EXPECT_FALSE(cache.getChange(0xFFFFFFFF, 10, out));
+}
+
+// Several sent sets given back in any order (the server went away): every id ends pending
+// with its newest value.
+TEST(DataCacheTest, ReopenedSetsKeepTheNewestValueInAnyOrder) {
+    for (bool oldestFirst : {true, false}) {
+        SCOPED_TRACE(oldestFirst);
+        CDorerDataCache cache;
+        cache.addChange(1, 10, bytes({1}));
+        cache.addChange(1, 11, bytes({1}));
+        cache.commitPending(1, 5);
+        cache.addChange(1, 10, bytes({2}));
+        cache.addChange(1, 12, bytes({2}));
+        cache.commitPending(1, 6);
+        cache.addChange(1, 12, bytes({3}));
+        cache.reopenChangeSet(1, oldestFirst ? 5 : 6);
+        cache.reopenChangeSet(1, oldestFirst ? 6 : 5);
+        std::vector<SDorerItemChange> pending = cache.getPendingChanges(1);
+        std::map<uint32_t, CQFBuffer> values;
+        for (const SDorerItemChange& change : pending) values[change.mItemId] = change.mData;
+        EXPECT_EQ(3u, pending.size());
+        EXPECT_EQ(bytes({2}), values[10]);
+        EXPECT_EQ(bytes({1}), values[11]);
+        EXPECT_EQ(bytes({3}), values[12]);
+        cache.commitPending(1, 7);
+        EXPECT_TRUE(cache.getPendingChanges(1).empty());
+        cache.removeChangeSet(1, 7, true);
+        CQFBuffer out;
+        EXPECT_FALSE(cache.getChange(1, 10, out));  // nothing else was left behind
+    }
 }
 
 TEST(DataCacheTest, ReopeningAnUnknownSetKeepsThePendingChanges) {

@@ -1,5 +1,5 @@
 // The client wrappers against scripted servers: setting items, storing them, the answers of
-// the store, the stored change id, and the release of stored changes by the page's change id.
+// the store, the stored change id, and the release of stored changes.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -133,7 +133,7 @@ TEST_F(ClientTest, StoreWhileDisconnectedSendsNothingAndKeepsTheChanges) {
     EXPECT_EQ(pendingCount(), 1u);
 }
 
-TEST_F(ClientTest, StoredChangesAreReleasedWhenThePageReachesTheirChangeId) {
+TEST_F(ClientTest, StoredChangesAreReleasedWhenThePageAndTheStorageReachTheirChangeId) {
     storeAnswers = {7, 9};
     ASSERT_TRUE(server->start());
     startShell();
@@ -159,11 +159,17 @@ TEST_F(ClientTest, StoredChangesAreReleasedWhenThePageReachesTheirChangeId) {
     EXPECT_EQ(pendingCount(), 0u);
     EXPECT_EQ(read(td::kVin), "0 ONE");
 
-    shell->run([&] { store->onChangeId(6); });
-    EXPECT_EQ(read(td::kVin), "0 ONE");
+    // Released once the page shows the change id and the server reports it stored, in
+    // either order.
     shell->run([&] { store->onChangeId(7); });
+    shell->run([&] { store->releaseStored(6); });
+    EXPECT_EQ(read(td::kVin), "0 ONE");
+    shell->run([&] { store->releaseStored(7); });
     EXPECT_EQ(read(td::kVin), std::string("5 \0", 3));  // the default: a single zero byte
     EXPECT_EQ(read(td::kEightByteKey), "0 TWO");
+    shell->run([&] { store->releaseStored(100); });
+    EXPECT_EQ(read(td::kEightByteKey), "0 TWO");
+    shell->run([&] { store->releaseStored(-1); });
     shell->run([&] { store->onChangeId(-1); });
     EXPECT_EQ(read(td::kEightByteKey), "0 TWO");
     shell->run([&] { store->onChangeId(100); });
@@ -206,9 +212,12 @@ TEST_F(ClientTest, AnswerWithoutItsListenerStillReopensOrAwaits) {
     });
     ASSERT_TRUE(server->waitForRequests(2));
     EXPECT_EQ(pendingCount(), 0u);
-    // Once the answer (change id 4) is in, the page's change id 4 releases the change.
+    // Once the answer (change id 4) is in, change id 4 on the page and in storage releases it.
     EXPECT_TRUE(hu::testing::waitUntil([&] {
-        shell->run([&] { store->onChangeId(4); });
+        shell->run([&] {
+            store->onChangeId(4);
+            store->releaseStored(4);
+        });
         return read(td::kVin) == std::string("5 \0", 3);
     }));
     shell->run([&] { EXPECT_TRUE(log->responses.empty()); });

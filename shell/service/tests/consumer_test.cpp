@@ -3,6 +3,7 @@
 // "TriggerNewState" timer (run at a thousandth of its time).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -130,10 +131,15 @@ TEST_F(ConsumerTest, ConnectionOfAnotherProxyFailsAndDisconnectionSucceeds) {
     EXPECT_TRUE(finishedWith({true}));
 }
 
-TEST_F(ConsumerTest, FailedTriggerEndsWithTheStateOrTheTimerAsSuccess) {
-    server->setScript([](const SQFPIQRequest&, IQFIStream&, Answer& answer) {
+// A refused trigger ends its sequence at once and as failed: no state update and no stored
+// change id will follow it. A confirmed one waits for the state update or the timer, and
+// ends as a success.
+TEST_F(ConsumerTest, RefusedTriggerEndsTheSequenceAsFailed) {
+    std::atomic<bool> accept{false};
+    server->setScript([&accept](const SQFPIQRequest&, IQFIStream&, Answer& answer) {
         answer.mUpdateId = DSYSOnOff::UPD_ID_responseTriggerNewState;
-        answer.mWriter = [](IQFOStream& out) { out.write(false); };
+        const bool ok = accept;
+        answer.mWriter = [ok](IQFOStream& out) { out.write(ok); };
         return true;
     });
     server->server().publish(DSYSOnOff::kInterfaceName, DSYSOnOff::UPD_ID_currentOperatingState, stateWriter("ReadOnly"));
@@ -143,16 +149,30 @@ TEST_F(ConsumerTest, FailedTriggerEndsWithTheStateOrTheTimerAsSuccess) {
     ASSERT_TRUE(hu::testing::waitUntil([&] { return finished().size() >= 3; }));
     shell->run([&] { main->finished.clear(); });
 
-    for (bool byState : {true, false}) {
+    const struct {
+        bool accepted;
+        bool byState;
+        bool ok;
+    } cases[] = {{false, false, false}, {true, true, true}, {true, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.accepted << c.byState);
+        accept = c.accepted;
         mark(eOnOffResponseTriggerNewState);
         mark(eOnOffCurrentOperatingState);
+        mark(eDorerAttributeLastStoredChangeID);
         shell->run([&] { CDorerShellCommand::sOnOffProxy->requestTriggerNewState(consumer->getOnOffConsumer(), "FullyOperable"); });
-        ASSERT_TRUE(hu::testing::waitUntil([&] { return marks() == std::vector<eMarkType>{eOnOffCurrentOperatingState}; }));
-        if (byState) {
-            server->server().publish(DSYSOnOff::kInterfaceName, DSYSOnOff::UPD_ID_currentOperatingState,
-                                     stateWriter("FullyOperable"));
-        }  // else the 30 s timer (30 ms here) closes the state mark
-        ASSERT_TRUE(finishedWith({true})) << byState;
+        if (c.accepted) {
+            ASSERT_TRUE(hu::testing::waitUntil([&] {
+                return marks() == std::vector<eMarkType>{eOnOffCurrentOperatingState, eDorerAttributeLastStoredChangeID};
+            }));
+            shell->run([&] { consumer->onLastStoredChangeId(7); });
+            if (c.byState) {
+                server->server().publish(DSYSOnOff::kInterfaceName, DSYSOnOff::UPD_ID_currentOperatingState,
+                                         stateWriter("FullyOperable"));
+            }  // else the 30 s timer (30 ms here) closes the state mark
+        }
+        ASSERT_TRUE(finishedWith({c.ok}));
+        EXPECT_TRUE(marks().empty());
         shell->run([&] { main->finished.clear(); });
     }
 }
@@ -236,8 +256,36 @@ TEST_F(ConsumerTest, StoreResponseChecksTheCookieAndTheTimerEndsTheStoredIdWait)
     EXPECT_TRUE(marks().empty());
 }
 
+// The wait for the stored change id ends on the value that covers the store's own change id,
+// reported after its answer: an older value (a reconnected server's first report) ends
+// nothing. A refused store waits for no stored change id.
+TEST_F(ConsumerTest, StoredIdWaitEndsWhenTheStoreIsStored) {
+    shell->run([&] {
+        CDorerShellCommand::sStoreCookie = 4;
+        CDorerShellCommand::sPendingChangeId = -1;
+    });
+    for (int32_t answer : {12, -1}) {
+        SCOPED_TRACE(answer);
+        mark(eClientResponsePendingChangeId);
+        mark(eDorerAttributeLastStoredChangeID);
+        shell->run([&] {
+            consumer->onLastStoredChangeId(3);  // before the answer
+            consumer->responseStoredChange(4, answer);
+            if (answer != -1) {
+                consumer->onLastStoredChangeId(11);
+                EXPECT_TRUE(main->finished.empty());
+                consumer->onLastStoredChangeId(12);
+            }
+            EXPECT_EQ(main->finished, (std::vector<bool>{true}));
+            main->finished.clear();
+        });
+        EXPECT_TRUE(marks().empty());
+    }
+}
+
 TEST_F(ConsumerTest, StoredChangeIdReportsOnlyWhenAwaited) {
     shell->run([&] {
+        CDorerShellCommand::sPendingChangeId = -1;
         consumer->onLastStoredChangeId(5);
         EXPECT_EQ(CDorerShellCommand::sLastStoredChangeId, 5);
         EXPECT_TRUE(main->finished.empty());

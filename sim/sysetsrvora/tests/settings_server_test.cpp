@@ -148,12 +148,25 @@ TEST_F(SettingsServerTest, OutsideFullyOperableChangesWaitForTheSwitch) {
     EXPECT_EQ((Bytes{'R', 'O'}), pageItem(kVin));
 }
 
-TEST_F(SettingsServerTest, UnwrittenChangesAreLostOnlyIfNeverAcknowledged) {
+// A change the server accepted outlives the server (a kill at any moment after the answer):
+// the next run shows it, writes it once in "FullyOperable", and goes on counting change ids.
+TEST_F(SettingsServerTest, AcceptedChangesAndChangeIdsOutliveARestart) {
     startServer(kStateReadOnly);
     EXPECT_EQ(1, store({change(kVin, {'N'})}));
-    startServer(kStateFullyOperable);  // as after a kill: nothing was acknowledged as stored
-    EXPECT_EQ(defaultOf(kVin), pageItem(kVin));
+    startServer(kStateReadOnly);
+    EXPECT_EQ((Bytes{'N'}), pageItem(kVin));
     EXPECT_EQ(-1, server->storedChangeId());
+    EXPECT_EQ(1, server->changeId());
+    EXPECT_EQ(2, store({change(kTwoBitField, {1})}));
+    startServer(kStateFullyOperable);
+    EXPECT_EQ(2, server->storedChangeId());
+    EXPECT_EQ((Bytes{'N'}), pageItem(kVin));
+    EXPECT_EQ((Bytes{1}), pageItem(kTwoBitField));
+    EXPECT_EQ(3, store({change(kVin, {'M'})}));
+    startServer(kStateReadOnly);
+    EXPECT_EQ(3, server->storedChangeId());
+    EXPECT_EQ((Bytes{'M'}), pageItem(kVin));
+    EXPECT_EQ(4, store({change(kVin, {'L'})}));
 }
 
 TEST_F(SettingsServerTest, AStoreWithAnyInvalidItemIsRefusedWhole) {
@@ -251,9 +264,10 @@ TEST_F(SettingsServerTest, FaultSwitches) {
     EXPECT_FALSE(server->reload());
     EXPECT_EQ(DSYSDorerAdmin::kIoResultStorageFailed, lastAction().mIoResult);
 
-    // Never acknowledged as stored, so gone after a restart.
+    // Never stored, but accepted: a run whose storage works writes it.
     startServer();
-    EXPECT_EQ(defaultOf(kVin), pageItem(kVin));
+    EXPECT_EQ((Bytes{'I', 'O'}), pageItem(kVin));
+    EXPECT_EQ(1, server->storedChangeId());
 }
 
 TEST_F(SettingsServerTest, VersionsOfWrittenPartitions) {
