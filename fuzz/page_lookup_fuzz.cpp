@@ -3,8 +3,8 @@
 // private copy and reads items out of it as the shell does. The input is a count, that many
 // reads (id u32, expected version u16, buffer size u16) and the page (zero beyond the input).
 // Invariants: only documented codes come back; an item found lies inside the page, after the
-// lookup table, with the length its id or block gives; a read never writes past the caller's
-// buffer (exactly its size) and never reports more than fits.
+// lookup table, with the length its id or block gives, and is the one the table walk finds; a
+// read never writes past the caller's buffer (exactly its size) and never reports more than fits.
 #include <unistd.h>
 
 #include <cstdint>
@@ -52,13 +52,19 @@ uint32_t blockLengthOf(const DorerPageHeader* header, uint32_t key) {
     hu_fuzz_fail(__FILE__, __LINE__, "the item's key is in the table");
 }
 
-// The lookup on the current copy: an item found lies inside the page and after the table.
+// The lookup on the current copy: an item found lies inside the page and after the table, and
+// the copy's index answers as the table walk does (a copy of the header is walked).
 void checkLookup(uint32_t id) {
     const DorerPageHeader* header = DorerPageGetLib_header();
     DorerPageItem item;
     int result = DorerPageGetLib_lookup(header, id, &item);
     FUZZ_CHECK(result == DORER_PAGE_OK || result == DORER_PAGE_NOT_FOUND);
+    const DorerPageHeader walked = *header;
+    DorerPageItem walk;
+    FUZZ_CHECK(DorerPageGetLib_lookup(&walked, id, &walk) == result);
     if (result != DORER_PAGE_OK) return;
+    FUZZ_CHECK(walk.key == item.key && walk.offset == item.offset && walk.length == item.length &&
+               walk.version == item.version);
     FUZZ_CHECK(item.offset >= header->tableSize);
     FUZZ_CHECK(static_cast<uint64_t>(item.offset) + item.length <= header->available);
     FUZZ_CHECK(item.length == expectedLength(id, blockLengthOf(header, item.key)));

@@ -1,9 +1,8 @@
 // The dictionary's cost at start-up (one full build) and of a name search over the whole tree,
 // and the id decision functions.
-#include <benchmark/benchmark.h>
-
 #include "DorerCatalogue.h"
 #include "DorerDataDictionary.h"
+#include "rounds.h"
 
 namespace {
 
@@ -51,4 +50,8 @@ BENCHMARK(BM_IdFunctions);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return hu::bench::runRounds(argc, argv,
+                                {"BM_BuildDictionary", "BM_FindByNameWholeTree", "BM_WalkWholeTreeFloor", "BM_IdFunctions"},
+                                {{"BM_FindByNameWholeTree", "BM_WalkWholeTreeFloor"}});
+}

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "hu_testing.h"
-#include "ratio_reporter.h"
+#include "rounds.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ void BM_ScriptedSession(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * (kScriptLines + 1));
 }
-BENCHMARK(BM_ScriptedSession)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ScriptedSession)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // One hand-over each way per command, as between the shell's reader and component threads.
 void BM_EventPingPongFloor(benchmark::State& state) {
@@ -129,7 +129,6 @@ BENCHMARK(BM_StartupToPrompt)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     hu::testing::TempRoot root;
     std::string suffix = std::to_string(getpid());
     setenv("DORER_PAGE", ("/hu_bench_page_" + suffix).c_str(), 1);
@@ -143,9 +142,8 @@ int main(int argc, char** argv) {
     } else {
         g_shell_args.push_back("--noconnect");
     }
-    RatioReporter reporter(std::map<std::string, std::string>{{"BM_ScriptedSession", "BM_EventPingPongFloor"}});
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    int status = hu::bench::runRounds(argc, argv, {"BM_ScriptedSession", "BM_EventPingPongFloor", "BM_StartupToPrompt"},
+                                      {{"BM_ScriptedSession", "BM_EventPingPongFloor"}});
     printf("peak resident cfgshell: %ld KiB\n", g_peak_kib);
-    return 0;
+    return status;
 }

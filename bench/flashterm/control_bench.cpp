@@ -1,5 +1,6 @@
 // Messages into a running FlashTerm: text writes and control commands per second, and the
-// devctl round trip beside a bare Unix-socket round trip of the same size (the floor).
+// devctl round trip beside a bare Unix-socket round trip of the same size (the floor); then
+// FlashTerm's peak resident size beside a bare EGL window's on the same display.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -11,7 +12,7 @@
 
 #include "flashterm/term_msg.h"
 #include "bare_socket.h"
-#include "ratio_reporter.h"
+#include "rounds.h"
 #include "xvfb_server.h"
 
 namespace {
@@ -61,10 +62,19 @@ BENCHMARK(BM_DevctlRoundTrip)->UseRealTime();
 void BM_BareSocketRoundTrip(benchmark::State& state) { bareSocketRoundTrip(state, 20, 24); }
 BENCHMARK(BM_BareSocketRoundTrip)->UseRealTime();
 
+// Peak resident size of a bare EGL window once it has presented its first frames.
+long bareWindowPeakKiB(const std::string& display) {
+    hu::testing::Process::Options options;
+    options.env = {{"DISPLAY", display}};
+    options.pipe_stdin = true;
+    hu::testing::Process window({hu::testing::binPath("bare_egl_window")}, options);
+    if (!hu::testing::waitUntil([&] { return window.out().find("ready") != std::string::npos; })) return 0;
+    return window.peakResidentKiB();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     hu::testing::TempRoot root;
     hu::testing::XvfbServer xvfb(1280, 480);
     if (xvfb.display().empty()) {
@@ -79,10 +89,13 @@ int main(int argc, char** argv) {
         fprintf(stderr, "FlashTerm did not come up\n");
         return 1;
     }
-    RatioReporter reporter("BM_BareSocketRoundTrip");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    int status = hu::bench::runRounds(argc, argv,
+                                      {"BM_WriteText", "BM_SetProgress", "BM_DevctlRoundTrip", "BM_BareSocketRoundTrip"},
+                                      {{"BM_DevctlRoundTrip", "BM_BareSocketRoundTrip"}});
     printf("peak resident FlashTerm: %ld KiB\n", terminal.peakResidentKiB());
     hu_close(g_terminal);
-    return 0;
+    long bare = bareWindowPeakKiB(xvfb.display());
+    if (bare <= 0) return 1;
+    printf("peak resident bare EGL window: %ld KiB\n", bare);
+    return status;
 }

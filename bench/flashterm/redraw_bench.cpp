@@ -9,7 +9,7 @@
 
 #include "displayable.h"
 #include "glyphs.h"
-#include "ratio_reporter.h"
+#include "rounds.h"
 #include "render_context.h"
 #include "screen_content.h"
 #include "terminal_state.h"
@@ -53,7 +53,6 @@ BENCHMARK(BM_ClearAndPresent)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     hu::testing::TempRoot root;
     hu::testing::XvfbServer xvfb(1280, 480);
     if (xvfb.display().empty()) {
@@ -72,8 +71,6 @@ int main(int argc, char** argv) {
     release_font();
     fillScreen();
 
-    RatioReporter reporter("BM_ClearAndPresent");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return hu::bench::runRounds(argc, argv, {"BM_FullRedraw", "BM_ClearAndPresent"},
+                                {{"BM_FullRedraw", "BM_ClearAndPresent"}});
 }

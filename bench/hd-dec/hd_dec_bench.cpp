@@ -15,7 +15,7 @@
 #include "hu/devctl.h"
 #include "hu/path.h"
 #include "hu_testing.h"
-#include "ratio_reporter.h"
+#include "rounds.h"
 
 namespace {
 
@@ -66,7 +66,6 @@ void writeMem(uint64_t address, uint32_t value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     hu::testing::TempRoot root;
     hu::testing::Process chip({hu::testing::binPath("adv748x_chip")});
     if (!hu::testing::waitForServer(adv748x_sim::kControlDevice)) {
@@ -84,11 +83,10 @@ int main(int argc, char** argv) {
     hddec_arg_t select{0, {0}};
     devctl(g_driver, static_cast<int>(DCMD_HDDEC_SET_SOURCE), &select, sizeof select, nullptr);  // enables interrupts
 
-    RatioReporter reporter({{"BM_GetEventsRoundTrip", "BM_BareSocketRoundTrip"},
-                            {"BM_InterruptToClientWake", "BM_InjectionAlone"}});
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    int status = hu::bench::runRounds(
+        argc, argv, {"BM_GetEventsRoundTrip", "BM_BareSocketRoundTrip", "BM_InterruptToClientWake", "BM_InjectionAlone"},
+        {{"BM_GetEventsRoundTrip", "BM_BareSocketRoundTrip"}, {"BM_InterruptToClientWake", "BM_InjectionAlone"}});
     printf("peak resident hdrx-adv748x: %ld KiB\n", driver.peakResidentKiB());
     hu_close(g_driver);
-    return 0;
+    return status;
 }

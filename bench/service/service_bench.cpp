@@ -1,9 +1,8 @@
 // The settings service's request to response round trip through the middleware (proxy,
 // Unix-socket transport, server library, notification delivered to the consumer on its
 // component thread) beside a bare Unix-socket round trip of the same bytes (the floor): the
-// reload request is a 24-byte frame, its response a 28-byte frame.
-#include <benchmark/benchmark.h>
-
+// reload request is a 24-byte frame, its response a 28-byte frame. Its peer, a D-Bus method
+// call through a private dbus-daemon, runs in the same rounds where libdbus is available.
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -15,7 +14,10 @@
 #include "piq/CQFPIQServer.h"
 #include "piq/QFPIQ.h"
 #include "qf/CQFComponentThread.h"
-#include "ratio_reporter.h"
+#include "rounds.h"
+#ifdef HU_BENCH_DBUS
+#include "dbus_peer.h"
+#endif
 
 namespace {
 
@@ -96,12 +98,32 @@ BENCHMARK(BM_ServiceRequestRoundTrip)->UseRealTime();
 void BM_BareSocketRoundTrip(benchmark::State& state) { bareSocketRoundTrip(state, kRequestFrame, kResponseFrame); }
 BENCHMARK(BM_BareSocketRoundTrip)->UseRealTime();
 
+#ifdef HU_BENCH_DBUS
+DbusPeer* g_dbus = nullptr;
+
+void BM_DbusMethodCallRoundTrip(benchmark::State& state) {
+    for (auto _ : state) {
+        if (!g_dbus->call()) {
+            state.SkipWithError("no reply");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DbusMethodCallRoundTrip)->UseRealTime();
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter("BM_BareSocketRoundTrip");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    std::vector<std::string> names = {"BM_ServiceRequestRoundTrip", "BM_BareSocketRoundTrip"};
+    std::map<std::string, std::string> floors = {{"BM_ServiceRequestRoundTrip", "BM_BareSocketRoundTrip"}};
+#ifdef HU_BENCH_DBUS
+    hu::testing::TempRoot root;
+    DbusPeer dbus;
+    if (!dbus.ok()) return 1;
+    g_dbus = &dbus;
+    names.push_back("BM_DbusMethodCallRoundTrip");
+#endif
+    return hu::bench::runRounds(argc, argv, names, floors);
 }

@@ -49,11 +49,17 @@ std::string unescape(const std::string& text) {
 
 }  // namespace
 
+static_assert(sizeof(WireHeader) == kWireHeaderSize, "the wire header has no padding");
+
+void encodeHeader(int64_t time_ns, int32_t pid, int32_t opcode, int32_t severity, char* out) {
+    WireHeader header{kMagic, pid, opcode, severity, time_ns};
+    std::memcpy(out, &header, sizeof header);
+}
+
 std::vector<char> encode(const Record& record) {
-    WireHeader header{kMagic, record.pid, record.opcode, record.severity, record.time_ns};
-    std::vector<char> out(sizeof header + record.text.size() + 1);
-    std::memcpy(out.data(), &header, sizeof header);
-    std::memcpy(out.data() + sizeof header, record.text.c_str(), record.text.size() + 1);
+    std::vector<char> out(kWireHeaderSize + record.text.size() + 1);
+    encodeHeader(record.time_ns, record.pid, record.opcode, record.severity, out.data());
+    std::memcpy(out.data() + kWireHeaderSize, record.text.c_str(), record.text.size() + 1);
     return out;
 }
 

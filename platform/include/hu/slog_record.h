@@ -19,6 +19,9 @@ struct Record {
 
 // Datagram: fixed header then the NUL-terminated text.
 std::vector<char> encode(const Record& record);
+// The fixed header alone, for a sender that writes the text behind it itself.
+constexpr size_t kWireHeaderSize = 24;
+void encodeHeader(int64_t time_ns, int32_t pid, int32_t opcode, int32_t severity, char* out);
 std::optional<Record> decode(const char* data, size_t size);
 
 // "<seconds>.<nanoseconds> pid=<pid> opcode=0x<hex> severity=<n> <text>", with backslash and

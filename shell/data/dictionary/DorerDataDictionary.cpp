@@ -37,8 +37,12 @@ bool DorerDataDictionary::findByName(const DorerDataNodeRef& start, const char* 
                                      DorerDataNodeList& out) {
     if (!start) return false;
     const size_t before = out.size();
+    const DorerNamePattern compiled(pattern);
     auto visit = [&](const DorerDataNodeRef& node) {
-        if (kindMatches(*node, kindMask) && matchPattern(pattern, node->getName().getCString())) out.push_back(node);
+        const CQFString& name = node->getName();
+        if (kindMatches(*node, kindMask) && compiled.matches(name.getCString(), name.getByteLength())) {
+            out.push_back(node);
+        }
         return false;
     };
     walk(*start, visit);

@@ -1,5 +1,7 @@
 #include "DorerNamePattern.h"
 
+#include <cstring>
+
 namespace {
 
 // Tests c against the set that opens at *pattern ('['), and moves pattern past its closing
@@ -25,33 +27,75 @@ bool matchSet(const char*& pattern, char c) {
     return member != negated;
 }
 
-bool matchFrom(const char* pattern, const char* name) {
-    while (*pattern != '\0') {
-        if (*pattern == '*') {
-            while (*pattern == '*') ++pattern;
-            if (*pattern == '\0') return true;
-            // The rest needs at least one name character, so the end of the name never matches.
-            for (; *name != '\0'; ++name) {
-                if (matchFrom(pattern, name)) return true;
+}  // namespace
+
+DorerNamePattern::DorerNamePattern(const char* pattern) : mEmpty(pattern == nullptr || *pattern == '\0') {
+    mRuns.push_back({0, 0});
+    for (const char* p = mEmpty ? "" : pattern; *p != '\0';) {
+        if (*p == '*') {
+            mRuns.push_back({mTests.size(), 0});
+            ++p;
+            continue;
+        }
+        Test test{Test::Literal, *p, 0};
+        if (*p == '?') {
+            test.kind = Test::Any;
+            ++p;
+        } else if (*p == '[') {
+            std::bitset<256> members;
+            for (int c = 0; c < 256; ++c) {
+                const char* set = p;
+                members[static_cast<size_t>(c)] = matchSet(set, static_cast<char>(c));
             }
-            return false;
-        }
-        if (*name == '\0') return false;
-        if (*pattern == '[') {
-            if (!matchSet(pattern, *name)) return false;
-        } else if (*pattern == '?' || *pattern == *name) {
-            ++pattern;
+            matchSet(p, '\0');  // steps over the set
+            test.kind = Test::Set;
+            test.set = static_cast<unsigned short>(mSets.size());
+            mSets.push_back(members);
         } else {
-            return false;
+            ++p;
         }
-        ++name;
+        mTests.push_back(test);
+        ++mRuns.back().length;
+        ++mShortest;
     }
-    return *name == '\0';
 }
 
-}  // namespace
+bool DorerNamePattern::runMatches(const Run& run, const char* at) const {
+    for (size_t i = 0; i < run.length; ++i) {
+        const Test& test = mTests[run.first + i];
+        const char c = at[i];
+        switch (test.kind) {
+            case Test::Literal:
+                if (c != test.literal) return false;
+                break;
+            case Test::Any: break;
+            case Test::Set:
+                if (!mSets[test.set][static_cast<unsigned char>(c)]) return false;
+                break;
+        }
+    }
+    return true;
+}
+
+bool DorerNamePattern::matches(const char* name, size_t length) const {
+    if (mEmpty || name == nullptr || length < mShortest) return false;
+    const Run& first = mRuns.front();
+    if (mRuns.size() == 1) return length == first.length && runMatches(first, name);
+    const Run& last = mRuns.back();
+    if (!runMatches(last, name + length - last.length) || !runMatches(first, name)) return false;
+    // The runs between two '*' each at its leftmost place after the one before.
+    size_t from = first.length;
+    const size_t end = length - last.length;
+    for (size_t r = 1; r + 1 < mRuns.size(); ++r) {
+        const Run& run = mRuns[r];
+        while (from + run.length <= end && !runMatches(run, name + from)) ++from;
+        if (from + run.length > end) return false;
+        from += run.length;
+    }
+    return true;
+}
 
 bool DorerNamePattern_match(const char* pattern, const char* name) {
     if (pattern == nullptr || name == nullptr || *pattern == '\0') return false;
-    return matchFrom(pattern, name);
+    return DorerNamePattern(pattern).matches(name, std::strlen(name));
 }

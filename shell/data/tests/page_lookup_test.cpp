@@ -93,6 +93,43 @@ TEST(PageLookupTest, RangesThatLeaveThePageOrTheirBlockAreNotFound) {
     EXPECT_EQ(0, getItem(ExactPage(good), td::adjust(12, 4), 0x0002));
 }
 
+// The current page is looked up through an index built when it is recorded; every answer must
+// be the table walk's (first matching entry wins, ranges leaving the page are not found).
+TEST(PageLookupTest, CurrentPageAnswersAsTheTableWalk) {
+    std::vector<uint8_t> doubled = PageImage()
+                                       .add(0xF0000001, {1, 2, 3})
+                                       .addCodingBlock(7, 0x060C, {1, 2, 3, 4})
+                                       .add(0xF0000001, {9})
+                                       .addCodingBlock(7, 0x040C, {5})
+                                       .add(0x80000001, std::vector<uint8_t>(16, 0x11))
+                                       .addAdjust(2, {1, 2, 3, 4})
+                                       .add(9, {0x0C})
+                                       .build();
+    const std::vector<uint8_t> pages[] = {
+        doubled,
+        std::vector<uint8_t>(doubled.begin(), doubled.begin() + 3 + 7 * 6 + 5),  // blocks past the page
+        std::vector<uint8_t>(doubled.begin(), doubled.begin() + 20),             // table past the page
+        {1, 6},
+    };
+    const uint32_t ids[] = {0xF0000001, 0xF0000002, 7, 8, 9, td::codingMultiByte(7, 1, 3), td::codingBitField(7, 3, 0x10),
+                            td::adjust(12, 4), td::adjust(0, 16), td::adjust(20, 4)};
+    for (const std::vector<uint8_t>& bytes : pages) {
+        ExactPage page(bytes);
+        DorerPageGetLib_init(page.data.get(), page.size);
+        const DorerPageHeader walked = *DorerPageGetLib_header();  // a copy is looked up by walking
+        for (uint32_t id : ids) {
+            DorerPageItem indexed{}, walk{};
+            int code = DorerPageGetLib_lookup(DorerPageGetLib_header(), id, &indexed);
+            ASSERT_EQ(DorerPageGetLib_lookup(&walked, id, &walk), code) << bytes.size() << " " << std::hex << id;
+            if (code != 0) continue;
+            EXPECT_EQ(walk.key, indexed.key) << std::hex << id;
+            EXPECT_EQ(walk.offset, indexed.offset) << std::hex << id;
+            EXPECT_EQ(walk.length, indexed.length) << std::hex << id;
+            EXPECT_EQ(walk.version, indexed.version) << std::hex << id;
+        }
+    }
+}
+
 TEST(PageLookupTest, CurrentPageRecordsItsHeaderEvenOnMismatch) {
     std::vector<uint8_t> bytes = PageImage().addCodingBlock(7, 0x040C, {0xAB}).build(2);
     ExactPage page(bytes);

@@ -80,6 +80,51 @@ TEST(DictionaryPattern, MatchesAsTheTableSays) {
     }
 }
 
+// The pattern rules as a plain backtracking match, to hold the compiled matcher to.
+bool referenceSet(const char*& p, char c) {
+    const char* q = p + 1;
+    const bool negated = *q == '!';
+    if (negated) ++q;
+    const char* first = q;
+    bool member = false;
+    for (; *q != '\0' && (*q != ']' || q == first); ++q) {
+        if (q[1] == '-' && q[2] != '\0' && q[2] != ']' && q[2] > *q) {
+            member = member || (c >= *q && c <= q[2]);
+            q += 2;
+        } else {
+            member = member || c == *q;
+        }
+    }
+    p = *q == ']' ? q + 1 : q;
+    return member != negated;
+}
+
+bool referenceMatch(const char* p, const char* n) {
+    if (*p == '\0') return *n == '\0';
+    if (*p == '*') return referenceMatch(p + 1, n) || (*n != '\0' && referenceMatch(p, n + 1));
+    if (*n == '\0') return false;
+    if (*p == '[') return referenceSet(p, *n) && referenceMatch(p, n + 1);
+    return (*p == '?' || *p == *n) && referenceMatch(p + 1, n + 1);
+}
+
+TEST(DictionaryPattern, CompiledMatchAgreesWithBacktrackingOverRandomPatterns) {
+    const char alphabet[] = "ab*?[]!-*a*";
+    const char letters[] = "ab-]!";
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::string pattern, name;
+        for (unsigned k = 1 + next(9); k > 0; --k) pattern += alphabet[next(sizeof alphabet - 1)];
+        for (unsigned k = next(9); k > 0; --k) name += letters[next(sizeof letters - 1)];
+        auto exact = exactCopy(pattern.c_str());
+        ASSERT_EQ(referenceMatch(pattern.c_str(), name.c_str()), DorerDataDictionary::matchPattern(exact.get(), name.c_str()))
+            << "pattern '" << pattern << "' name '" << name << "'";
+    }
+}
+
 std::set<std::string> names(const DorerDataNodeList& nodes) {
     std::set<std::string> result;
     for (const DorerDataNodeRef& node : nodes) result.insert(node->getName().str());
