@@ -1,6 +1,6 @@
 // connect: creates the Admin and OnOff proxies that are not connected and waits until both
-// services are connected and the operating state is known. With both connected already it has
-// nothing to wait for and completes at once.
+// services are connected and the operating state is known. With both connected already and the
+// state known it has nothing to wait for and completes at once.
 //
 // The wait is bounded when a limit is given (a script must not hang for want of a server):
 // once it passes, connect prints the disconnected error, records "ERRCLN_FAILED_CONNECT" and

@@ -126,6 +126,8 @@ void CzoqDorerClientStore::componentDisconnected(CQFProxyBase* proxy) {
                                static_cast<unsigned>(unconfirmed.size()));
     }
     for (int32_t cookie : unconfirmed) reopen(cookie);
+    // What the next server reports counts; values of this one would release its sets early.
+    mPageChangeId = mStoredChangeId = -1;
     if (!mStoreSubscribed) return;
     mStoreProxy->clearAllNotifications(&mStoreConsumer, true);
     mStoreSubscribed = false;
@@ -171,8 +173,8 @@ void CzoqDorerClientStore::processResponseStore(CDSYSDorerClientStoreNotificatio
     putSorted(mAwaitedChangeIds, cookie, changeId);
 }
 
-bool CzoqDorerClientStore::isSent(int32_t cookie) const {
-    CQFMutexLocker lock(const_cast<CQFMutex&>(mStoreMutex));
+bool CzoqDorerClientStore::isSent(int32_t cookie) {
+    CQFMutexLocker lock(mStoreMutex);
     return std::binary_search(mSentCookies.begin(), mSentCookies.end(), cookie);
 }
 

@@ -67,7 +67,7 @@ private:
     void processResponseStore(CDSYSDorerClientStoreNotificationEvent& event);
     void processStoredChangeId();
     void releaseUpTo(int32_t changeId);
-    bool isSent(int32_t cookie) const;
+    bool isSent(int32_t cookie);
     void reopen(int32_t cookie);
 
     CStoreConsumer mStoreConsumer{*this};

@@ -139,10 +139,14 @@ void CDorerShellMain::queueCommands(const SDorerShellParseResult& res) {
             queue(new CDorerShellCommandGetState());
             if (mPendingStoreCheck) {
                 // A store outside "FullyOperable" is sent when the state becomes so: wait for
-                // the stored change id it brings.
+                // the stored change id it brings, unless it is reported stored already (by a
+                // server that wrote it when it started).
                 {
                     CDorerShellSharedDataLock lock;
-                    if (CDorerShellMarks* marks = lock.getMarks()) marks->registerMark(eDorerAttributeLastStoredChangeID, 0);
+                    const bool stored = CDorerShellCommand::sPendingChangeId != -1 &&
+                                        CDorerShellCommand::sLastStoredChangeId >= CDorerShellCommand::sPendingChangeId;
+                    CDorerShellMarks* marks = lock.getMarks();
+                    if (marks && !stored) marks->registerMark(eDorerAttributeLastStoredChangeID, 0);
                 }
                 queue(new CDorerShellCommandGetLastStoredChangeId());
                 mPendingStoreCheck = false;

@@ -128,4 +128,32 @@ TEST_F(PartitionStorageTest, UntrustworthyPartitionsAreReportedAndNeverUsed) {
     EXPECT_EQ(DSYSDorerAdmin::EPartitionCondition_eAvailable, flash(loaded()).condition);
 }
 
+// The record of accepted changes reads back whole; a damaged one is reported and not used.
+TEST_F(PartitionStorageTest, AcceptedChangesRecordReadsBackOrIsReportedDamaged) {
+    std::string error;
+    PartitionStorage writer(dir);
+    ASSERT_TRUE(writer.prepare(error));
+    SDorerItemChange empty;
+    empty.mItemId = 7;
+    SDorerItemChange three;
+    three.mItemId = 0xF0001002;
+    three.mData = CQFBuffer("WVW", 3);
+    ASSERT_TRUE(writer.writeAccepted(12, {three, empty}, error)) << error;
+    PartitionStorage storage = loaded();
+    EXPECT_FALSE(storage.acceptedRecordDamaged());
+    EXPECT_EQ(12, storage.acceptedChangeId());
+    ASSERT_EQ(2u, storage.accepted().size());
+    EXPECT_EQ(three.mItemId, storage.accepted()[0].mItemId);
+    EXPECT_EQ(three.mData, storage.accepted()[0].mData);
+    EXPECT_EQ(0u, storage.accepted()[1].mData.getSize());
+
+    std::string damaged = readFile(dir + "/accepted");
+    damaged[damaged.size() / 2] ^= 0x40;
+    writeFile(dir + "/accepted", damaged);
+    storage = loaded();
+    EXPECT_TRUE(storage.acceptedRecordDamaged());
+    EXPECT_EQ(-1, storage.acceptedChangeId());
+    EXPECT_TRUE(storage.accepted().empty());
+}
+
 }  // namespace
