@@ -10,6 +10,7 @@
 
 #include "catalogue_rules.h"
 #include "pagewriter/page_writer.h"
+#include "failing_storage.h"
 #include "partition_storage.h"
 #include "server_options.h"
 #include "service_binding.h"
@@ -60,7 +61,10 @@ int main(int argc, char** argv) {
 
     const pthread_t mainThread = pthread_self();
     ServiceBinding binding(options, [mainThread] { pthread_kill(mainThread, SIGUSR1); });
-    SettingsServer server(rules, storage, page, binding, options.faults);
+    FailingStorage failingStorage(storage);
+    IServerStorage& serverStorage =
+        options.faults.storageIoFailure ? static_cast<IServerStorage&>(failingStorage) : storage;
+    SettingsServer server(rules, serverStorage, page, binding);
     if (!server.start(options.initialState, error)) return fail("cannot write the page " + pageName + ": " + error);
     if (!binding.start(server)) return fail("cannot serve the service endpoints");
     std::fprintf(stderr, "sysetsrvora: serving \"DorerSrv\" and \"DorerPageProxy\"; page %s, data %s, state %s\n",

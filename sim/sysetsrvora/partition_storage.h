@@ -8,50 +8,29 @@
 #include <string>
 #include <vector>
 
-#include "DSYSDorerTypes.h"
-#include "catalogue_rules.h"
-#include "page_model.h"
+#include "server_storage.h"
 
 namespace hu::sysetsrv {
 
-struct Partition {
-    DSYSDorerTypes::EStorageType storage;
-    uint8_t index;         // position in the storage
-    const char* fileName;
-    uint16_t dataVersion;  // the version of the data this server writes into it
-    DSYSDorerAdmin::EPartitionCondition condition = DSYSDorerAdmin::EPartitionCondition_eAvailable;
-    bool present = false;  // a valid file exists
-    uint16_t storedVersion = 0xFFFF;
-    uint16_t eraseCounter = 0;  // writes so far
-    uint16_t dataSize = 0;      // bytes of block data in the file
-    std::vector<PageBlock> blocks;
-};
-
-class PartitionStorage {
+class PartitionStorage : public IServerStorage {
 public:
     explicit PartitionStorage(std::string directory);
 
     // Creates the data directory; false with error when that fails.
     bool prepare(std::string& error);
-    // Reads every partition and the change-id record.
-    void load(const CatalogueRules& rules);
-    // Replaces the partition's file with these blocks; false with error when nothing changed
-    // on disk. A rejected file is first moved aside (".rejected"), so that it is never lost.
-    bool write(uint32_t storage, const std::vector<PageBlock>& blocks, std::string& error);
-    bool writeLastChangeId(int32_t changeId, std::string& error);
-    // The record of the changes accepted but not yet in the partitions, with the last change
-    // id handed out: written before a store is answered, so that a restart (also after kill -9)
-    // neither drops an accepted change nor hands out a change id twice.
-    bool writeAccepted(int32_t lastChangeId, const std::vector<SDorerItemChange>& changes, std::string& error);
+    bool accessible() const override { return true; }
+    void load(const CatalogueRules& rules) override;
+    // A rejected file is first moved aside (".rejected"), so that it is never lost.
+    bool write(uint32_t storage, const std::vector<PageBlock>& blocks, std::string& error) override;
+    bool writeLastChangeId(int32_t changeId, std::string& error) override;
+    bool writeAccepted(int32_t lastChangeId, const std::vector<SDorerItemChange>& changes,
+                       std::string& error) override;
 
-    const std::vector<Partition>& partitions() const { return partitions_; }
-    // -1 before any change was written.
-    int32_t lastChangeId() const { return lastChangeId_; }
-    // From the accepted-changes record: the last change id handed out (-1: none) and the
-    // changes not yet written, in the order accepted. A damaged record is reported by load().
-    int32_t acceptedChangeId() const { return acceptedChangeId_; }
-    const std::vector<SDorerItemChange>& accepted() const { return accepted_; }
-    bool acceptedRecordDamaged() const { return acceptedDamaged_; }
+    const std::vector<Partition>& partitions() const override { return partitions_; }
+    int32_t lastChangeId() const override { return lastChangeId_; }
+    int32_t acceptedChangeId() const override { return acceptedChangeId_; }
+    const std::vector<SDorerItemChange>& accepted() const override { return accepted_; }
+    bool acceptedRecordDamaged() const override { return acceptedDamaged_; }
     std::string pathOf(uint32_t storage) const;
 
 private:

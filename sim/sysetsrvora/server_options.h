@@ -15,6 +15,14 @@ enum class Request { kTrigger, kStore, kStorageInfo, kReload, kActionLog, kVersi
 // The request's name as --no-answer takes it.
 const char* requestName(Request request);
 
+// The failure-injection switches: refusals answered by the service binding, the storage
+// failure by a failing storage in front of the real one.
+struct ServerFaults {
+    bool refuseStore = false;       // every store answered with -1
+    bool failReload = false;        // every reload answered with false
+    bool storageIoFailure = false;  // storage can be neither written nor read
+};
+
 struct ServerOptions {
     std::string dataDirectory;  // default under HU_ROOT
     std::string initialState = kStateFullyOperable;

@@ -145,13 +145,19 @@ void ServiceBinding::onStoreRequest(const SQFPIQRequest& request, IQFIStream& pa
         answerFailed(request);
         return;
     }
-    server_->store(params.mChanges, params.mVersions, [&](int32_t changeId) {
+    auto answerStore = [&](int32_t changeId) {
         DSYSDorerClientStore::SResponsePayload response;
         response.mUpdateId = DSYSDorerClientStore::UPD_ID_responseStore;
         response.mChangeId = changeId;
         answer(request, Request::kStore, response.mUpdateId,
                [&](IQFOStream& out) { DSYSDorerClientStore::writeResponsePayload(out, response); });
-    });
+    };
+    if (options_.faults.refuseStore) {
+        server_->recordRefusedStore(params.mChanges, params.mVersions);
+        answerStore(-1);
+        return;
+    }
+    server_->store(params.mChanges, params.mVersions, answerStore);
 }
 
 void ServiceBinding::onAdminRequest(const SQFPIQRequest& request, IQFIStream&) {
@@ -166,7 +172,11 @@ void ServiceBinding::onAdminRequest(const SQFPIQRequest& request, IQFIStream&) {
         case DSYSDorerAdmin::UPD_ID_requestReload:
             kind = Request::kReload;
             response.mUpdateId = DSYSDorerAdmin::UPD_ID_responseReload;
-            response.mSuccess = server_->reload();
+            if (options_.faults.failReload) {
+                server_->recordRefusedReload();
+            } else {
+                response.mSuccess = server_->reload();
+            }
             break;
         case DSYSDorerAdmin::UPD_ID_requestActionLog:
             kind = Request::kActionLog;

@@ -13,9 +13,9 @@ bool isOperatingState(const std::string& name) {
     return name == kStateUnloaded || name == kStateReadOnly || name == kStateFullyOperable;
 }
 
-SettingsServer::SettingsServer(const CatalogueRules& rules, PartitionStorage& storage, pagewriter::PageWriter& page,
-                               ISettingsPublisher& publisher, const ServerFaults& faults)
-    : rules_(rules), storage_(storage), page_(page), publisher_(publisher), faults_(faults) {}
+SettingsServer::SettingsServer(const CatalogueRules& rules, IServerStorage& storage, pagewriter::PageWriter& page,
+                               ISettingsPublisher& publisher)
+    : rules_(rules), storage_(storage), page_(page), publisher_(publisher) {}
 
 void SettingsServer::report(const std::string& message) const {
     std::fprintf(stderr, "sysetsrvora: %s\n", message.c_str());
@@ -91,10 +91,6 @@ std::vector<PageBlock> SettingsServer::blocksOfPartition(uint32_t storage) const
 }
 
 bool SettingsServer::writeStorage() {
-    if (faults_.storageIoFailure) {
-        report("storage write refused (storage I/O failure switch)");
-        return false;
-    }
     std::string error;
     for (auto partition = dirty_.begin(); partition != dirty_.end();) {
         if (!storage_.write(*partition, blocksOfPartition(*partition), error)) {
@@ -135,17 +131,29 @@ void SettingsServer::triggerState(const std::string& name, const std::function<v
     publisher_.publishOperatingState(state_);
 }
 
-void SettingsServer::store(const std::vector<SDorerItemChange>& changes, const SDorerVersions& versions,
-                           const std::function<void(int32_t)>& answer) {
+SActionLogEntry SettingsServer::checkedStore(const std::vector<SDorerItemChange>& changes,
+                                            const SDorerVersions& versions) const {
     SActionLogEntry entry = newAction(DSYSDorerAdmin::EDorerAction_eStore);
     entry.mReserved2 = static_cast<int32_t>(changes.size());
     for (const SDorerItemChange& change : changes) {
         uint32_t reason = rules_.checkChange(change.mItemId, change.mData.getData(),
-                                                    static_cast<uint32_t>(change.mData.getSize()), versions);
+                                             static_cast<uint32_t>(change.mData.getSize()), versions);
         if (reason != kItemValid) entry.mItemErrors.push_back({change.mItemId, reason});
     }
+    return entry;
+}
+
+void SettingsServer::recordRefusedStore(const std::vector<SDorerItemChange>& changes, const SDorerVersions& versions) {
+    SActionLogEntry entry = checkedStore(changes, versions);
+    entry.mSuccess = false;
+    log_.add(entry);
+}
+
+void SettingsServer::store(const std::vector<SDorerItemChange>& changes, const SDorerVersions& versions,
+                           const std::function<void(int32_t)>& answer) {
+    SActionLogEntry entry = checkedStore(changes, versions);
     // A store is taken whole or not at all, so a refused one can be sent again unchanged.
-    if (faults_.refuseStore || !entry.mItemErrors.empty()) {
+    if (!entry.mItemErrors.empty()) {
         entry.mSuccess = false;
         log_.add(entry);
         answer(-1);
@@ -197,14 +205,19 @@ void SettingsServer::recordUnreadableStore() {
     log_.add(entry);
 }
 
-bool SettingsServer::reload() {
+void SettingsServer::recordRefusedReload() {
     SActionLogEntry entry = newAction(DSYSDorerAdmin::EDorerAction_eReload);
-    if (faults_.failReload || faults_.storageIoFailure) {
-        entry.mSuccess = false;
-        if (faults_.storageIoFailure) entry.mIoResult |= DSYSDorerAdmin::kIoResultStorageFailed;
-        log_.add(entry);
+    entry.mSuccess = false;
+    if (!storage_.accessible()) entry.mIoResult |= DSYSDorerAdmin::kIoResultStorageFailed;
+    log_.add(entry);
+}
+
+bool SettingsServer::reload() {
+    if (!storage_.accessible()) {
+        recordRefusedReload();
         return false;
     }
+    SActionLogEntry entry = newAction(DSYSDorerAdmin::EDorerAction_eReload);
     storage_.load(rules_);
     rebuildPage();
     for (const Partition& partition : storage_.partitions()) {
@@ -226,13 +239,13 @@ std::vector<SStorageInfo> SettingsServer::storageInfo() {
     for (const Partition& partition : storage_.partitions()) {
         SStorageInfo info;
         info.mStorage = partition.storage;
-        info.mStatus = faults_.storageIoFailure ? DSYSDorerAdmin::EPartitionCondition_eInAccessible : partition.condition;
+        info.mStatus = storage_.accessible() ? partition.condition : DSYSDorerAdmin::EPartitionCondition_eInAccessible;
         info.mIndex = partition.index;
         info.mEraseCounter = partition.eraseCounter;
         info.mDataPos = partition.dataSize;
         reports.push_back(info);
     }
-    if (faults_.storageIoFailure) entry.mIoResult |= DSYSDorerAdmin::kIoResultStorageFailed;
+    if (!storage_.accessible()) entry.mIoResult |= DSYSDorerAdmin::kIoResultStorageFailed;
     log_.add(entry);
     return reports;
 }

@@ -1,7 +1,8 @@
 // The settings server's behaviour, free of any transport: operating states, stores with their
 // change ids, the page rebuilt from the defaults and the stored partitions, writing to storage
-// in "FullyOperable", reload, storage and version information, the action log, and the fault
-// switches. The service binding calls it from one thread and forwards what it publishes.
+// in "FullyOperable", reload, storage and version information, and the action log. The fault
+// switches are layers around it: a failing storage below, refusals in the service binding
+// above. The binding calls it from one thread and forwards what it publishes.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 #include "catalogue_rules.h"
 #include "page_model.h"
 #include "pagewriter/page_writer.h"
-#include "partition_storage.h"
+#include "server_storage.h"
 
 namespace hu::sysetsrv {
 
@@ -23,12 +24,6 @@ extern const char* const kStateUnloaded;
 extern const char* const kStateReadOnly;
 extern const char* const kStateFullyOperable;
 bool isOperatingState(const std::string& name);
-
-struct ServerFaults {
-    bool refuseStore = false;       // every store answered with -1
-    bool failReload = false;        // every reload answered with false
-    bool storageIoFailure = false;  // storage can be neither written nor read
-};
 
 // What the server announces to its subscribers.
 class ISettingsPublisher {
@@ -41,8 +36,8 @@ public:
 
 class SettingsServer {
 public:
-    SettingsServer(const CatalogueRules& rules, PartitionStorage& storage, pagewriter::PageWriter& page,
-                   ISettingsPublisher& publisher, const ServerFaults& faults);
+    SettingsServer(const CatalogueRules& rules, IServerStorage& storage, pagewriter::PageWriter& page,
+                   ISettingsPublisher& publisher);
 
     // Reads storage, builds the page and writes it; false with error when the page cannot be
     // written.
@@ -60,9 +55,15 @@ public:
     // changes reach the page and storage.
     void store(const std::vector<SDorerItemChange>& changes, const SDorerVersions& versions,
                const std::function<void(int32_t)>& answer);
+    // A store refused before it is looked at (the binding's refusal switch): logged as a failed
+    // store with the item errors it would have had.
+    void recordRefusedStore(const std::vector<SDorerItemChange>& changes, const SDorerVersions& versions);
     // A store request whose payload could not be read: a failed store whose IPC failed.
     void recordUnreadableStore();
     bool reload();
+    // A reload refused by the binding: logged as failed (with the storage failure when the
+    // storage is inaccessible too).
+    void recordRefusedReload();
     std::vector<SStorageInfo> storageInfo();
     // One per partition written so far: its storage type and the data version it holds.
     std::vector<SStoredVersion> storedVersions();
@@ -77,12 +78,13 @@ private:
     bool hasUnwrittenChanges() const { return !dirty_.empty() || storedChangeId_ != lastChangeId_; }
     std::vector<PageBlock> blocksOfPartition(uint32_t storage) const;
     void report(const std::string& message) const;
+    // A store's log entry with the errors of the items it carries.
+    SActionLogEntry checkedStore(const std::vector<SDorerItemChange>& changes, const SDorerVersions& versions) const;
 
     const CatalogueRules& rules_;
-    PartitionStorage& storage_;
+    IServerStorage& storage_;
     pagewriter::PageWriter& page_;
     ISettingsPublisher& publisher_;
-    ServerFaults faults_;
     ActionLog log_;
 
     std::string state_;

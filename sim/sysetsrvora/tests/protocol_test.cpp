@@ -252,6 +252,14 @@ TEST_F(ProtocolTest, RefuseStoreFailReloadAndIoFailureSwitches) {
     startServer({"--refuse-store", "--fail-reload"});
     EXPECT_EQ(-1, store({change(kVin, {'A'})}));
     EXPECT_FALSE(admin(DSYSDorerAdmin::UPD_ID_requestReload).mSuccess);
+    std::vector<SActionLogEntry> refusals = admin(DSYSDorerAdmin::UPD_ID_requestActionLog).mLog;
+    ASSERT_EQ(2u, refusals.size());  // both logged as failed, with no storage failure
+    EXPECT_EQ(DSYSDorerAdmin::EDorerAction_eStore, refusals[0].mAction);
+    EXPECT_EQ(DSYSDorerAdmin::EDorerAction_eReload, refusals[1].mAction);
+    for (const SActionLogEntry& entry : refusals) {
+        EXPECT_FALSE(entry.mSuccess);
+        EXPECT_EQ(0, entry.mIoResult);
+    }
 
     startServer({"--io-failure"});
     subscribeAll();

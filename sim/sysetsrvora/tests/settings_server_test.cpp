@@ -12,6 +12,8 @@
 #include "DorerItemId.h"
 #include "dorerDefaults.h"
 #include "hu_testing.h"
+#include "failing_storage.h"
+#include "partition_storage.h"
 #include "test_changes.h"
 #include "settings_server.h"
 
@@ -50,16 +52,20 @@ protected:
     CatalogueRules rules;
     Recorder recorder;
     std::unique_ptr<PartitionStorage> storage;
+    std::unique_ptr<FailingStorage> failing;
     std::unique_ptr<PageWriter> page;
     std::unique_ptr<SettingsServer> server;
 
     ~SettingsServerTest() override { PageWriter::remove(pageName, lockName); }
 
-    void startServer(const std::string& state = kStateFullyOperable, const ServerFaults& faults = {}) {
+    // ioFailure: the server's storage is the failing layer in front of the real one.
+    void startServer(const std::string& state = kStateFullyOperable, bool ioFailure = false) {
         server.reset();
         storage = std::make_unique<PartitionStorage>(dir);
+        failing = std::make_unique<FailingStorage>(*storage);
         page = std::make_unique<PageWriter>(pageName, lockName);
-        server = std::make_unique<SettingsServer>(rules, *storage, *page, recorder, faults);
+        server = std::make_unique<SettingsServer>(rules, ioFailure ? static_cast<IServerStorage&>(*failing) : *storage,
+                                                  *page, recorder);
         std::string error;
         ASSERT_TRUE(storage->prepare(error)) << error;
         ASSERT_TRUE(server->start(state, error)) << error;
@@ -238,22 +244,8 @@ TEST_F(SettingsServerTest, ACorruptedPartitionIsReportedAndItsContentNotUsed) {
     EXPECT_FALSE(lastAction().mSuccess);
 }
 
-TEST_F(SettingsServerTest, FaultSwitches) {
-    ServerFaults refuse;
-    refuse.refuseStore = true;
-    startServer(kStateFullyOperable, refuse);
-    EXPECT_EQ(-1, store({change(kVin, {'A'})}));
-    EXPECT_FALSE(lastAction().mSuccess);
-
-    ServerFaults reload;
-    reload.failReload = true;
-    startServer(kStateFullyOperable, reload);
-    EXPECT_FALSE(server->reload());
-    EXPECT_EQ(DSYSDorerAdmin::EDorerAction_eReload, lastAction().mAction);
-
-    ServerFaults io;
-    io.storageIoFailure = true;
-    startServer(kStateFullyOperable, io);
+TEST_F(SettingsServerTest, StorageIoFailure) {
+    startServer(kStateFullyOperable, true);
     EXPECT_EQ(1, store({change(kVin, {'I', 'O'})}));
     EXPECT_EQ((std::vector<std::string>{"answer 1", "changeId 1"}), recorder.events);  // never "stored"
     EXPECT_EQ((Bytes{'I', 'O'}), pageItem(kVin));
