@@ -7,6 +7,7 @@
 
 #include "CDorerShellCommand.h"
 #include "CDorerShellIO.h"
+#include "IDorerShellCompletionListener.h"
 #include "qf/CQFFileHandle.h"
 #include "qf/CQFJobExecutor.h"
 #include "qf/CQFPath.h"
@@ -14,7 +15,9 @@
 class CDorerShellMarks;
 class CDorerShellNotificationConsumer;
 
-class CDorerShellMain : public IQFEventConsumer<CDorerShellWriteEvent>, public IQFEventConsumer<CDorerShellReadEvent> {
+class CDorerShellMain : public IQFEventConsumer<CDorerShellWriteEvent>,
+                        public IQFEventConsumer<CDorerShellReadEvent>,
+                        public IDorerShellCompletionListener {
 public:
     // How long connect waits for the services when standard input is not a terminal.
     static constexpr uint32_t kDefaultConnectWaitMs = 10000;
@@ -30,7 +33,7 @@ public:
     CDorerShellMain& operator=(const CDorerShellMain&) = delete;
 
     // Called by the notification consumer when the running command is complete.
-    virtual void commandFinished(bool ok);
+    void commandFinished(bool ok) override;
     void processEvent(CDorerShellWriteEvent& event) override;
     void processEvent(CDorerShellReadEvent& event) override;
 
@@ -41,6 +44,8 @@ public:
 private:
     void queueCommands(const SDorerShellParseResult& result);
     void queue(CDorerShellCommand* command) { mCommands.push_back(TDorerShellCommandRef(command)); }
+    // "?": the usage text and the command table's listing.
+    void queueListing();
     void stopWorker();
     CQFJobExecutor& worker();
 

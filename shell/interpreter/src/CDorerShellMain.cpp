@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "CDorerShellCommands.h"
 #include "CDorerShellMarks.h"
@@ -32,7 +33,7 @@ CDorerShellMain::CDorerShellMain(const CQFString& state, bool connect, bool help
         queue(new CDorerShellCommandComponentConnected(mConnectWaitMs));
         queue(new CDorerShellCommandGetState());
     }
-    if (mHelp) queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing));
+    if (mHelp) queueListing();
     if (!state.isEmpty()) queue(new CDorerShellCommandSwitchState(state));
 }
 
@@ -45,6 +46,14 @@ CDorerShellMain::~CDorerShellMain() {
     CDorerShellCommand::releaseClientStore();
     CDorerShellCommand::sConsumer = nullptr;
     CDorerShellCommand::setMarks(nullptr);
+}
+
+void CDorerShellMain::queueListing() {
+    std::vector<CDorerShellCommandHelp::SEntry> commands;
+    for (auto* c = NDorerShellCommandTable::begin(); c != NDorerShellCommandTable::end(); ++c) {
+        commands.push_back({c->mKeyword, c->mCaption});
+    }
+    queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing, commands));
 }
 
 CQFJobExecutor& CDorerShellMain::worker() {
@@ -154,7 +163,7 @@ void CDorerShellMain::queueCommands(const SDorerShellParseResult& res) {
             mPendingStoreCheck = CDorerShellCommand::sCurrentState != "FullyOperable";
             break;
         case eCmdShell: queue(new CDorerShellCommandShell(s, res.mData)); break;
-        case eCmdHelp: queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing)); break;
+        case eCmdHelp: queueListing(); break;
         case eCmdExit:
             stopWorker();
             queue(new CDorerShellCommandExit());
