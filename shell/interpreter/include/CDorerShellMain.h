@@ -41,11 +41,23 @@ public:
     // and has the next line read.
     void processNextCommand();
 
-private:
-    void queueCommands(const SDorerShellParseResult& result);
+    // What the command table's rows queue a line's commands with.
     void queue(CDorerShellCommand* command) { mCommands.push_back(TDorerShellCommandRef(command)); }
     // "?": the usage text and the command table's listing.
     void queueListing();
+    // setstate: the switch, then getstate; after a store entered outside "FullyOperable", also
+    // the wait for the stored change id that the switch brings.
+    void queueSetState(const CQFString& state);
+    // store; remembers whether it was entered outside "FullyOperable".
+    void queueStore();
+    // connect, then getstate.
+    void queueConnect();
+    // exit: the worker stops, so no further line is read.
+    void queueExit();
+    // out: the canonical form of path becomes the output path at once.
+    void queueOut(const CQFString& path);
+
+private:
     void stopWorker();
     CQFJobExecutor& worker();
 

@@ -1,58 +1,10 @@
-// The command table and the line parser of the interpreter.
+// The line parser of the interpreter.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
+#include "DorerShellCommandTable.h"
 #include "qf/CQFString.h"
-
-struct SDorerShellCommandInfo {
-    int32_t mId;
-    const char* mKeyword;
-    const char* mCaption;
-};
-
-// Command ids (the table's mId values); -1 stands for no command.
-enum EDorerShellCommandId : int32_t {
-    eCmdNone = -1,
-    eCmdDumpKey = 0,
-    eCmdGetKey = 1,
-    eCmdSetKey = 2,
-    eCmdDumpCaf = 3,
-    eCmdGetCaf = 4,
-    eCmdSetCaf = 5,
-    eCmdDumpAdj = 6,
-    eCmdSetAdj = 7,
-    eCmdGetAdj = 8,
-    eCmdKeyList = 9,
-    eCmdCafList = 10,
-    eCmdSetState = 11,
-    eCmdGetState = 12,
-    eCmdStore = 13,
-    eCmdShell = 14,
-    eCmdHelp = 15,
-    eCmdExit = 16,
-    eCmdConnect = 17,
-    eCmdComment = 18,
-    eCmdOut = 19,
-    eCmdAdjList = 20,
-    eCmdCheck = 21,
-    eCmdSysetsrv = 22,
-    eCmdGetLast = 23,
-    eCmdLastResult = 24,
-    eCmdReload = 25,
-    eCmdVersionInfo = 26,
-    eCmdStorageInfo = 27,
-};
-
-namespace NDorerShellCommandTable {
-constexpr size_t kCount = 28;
-// The table in lookup and listing order.
-const SDorerShellCommandInfo* begin();
-const SDorerShellCommandInfo* end();
-// True for the ids whose lines end after the keyword (-1 included).
-bool takesNoArguments(int32_t id);
-}  // namespace NDorerShellCommandTable
 
 struct SDorerShellParseResult {
     const SDorerShellCommandInfo* mCommand = nullptr;  // none for an unknown keyword
