@@ -28,8 +28,9 @@ using Line = SDorerShellParseResult;
 constexpr bool kArguments = true;
 constexpr bool kNoArguments = false;
 
-// The commands whose queueing changes the interpreter's own state (setstate, store, ?, exit,
-// connect, out) go through its queue operations; the others are queued as they are.
+// The commands whose queueing uses the interpreter's own state (setstate, store, exit,
+// connect, out) or the table itself (?) go through its queue operations; the others are
+// queued as they are.
 const SDorerShellCommandInfo kCommands[] = {
     {0, "dumpk", "Dump custom key as 'setk' command with arguments, syntax: dumpk[ey] {<key_name>|<key_id>}.",
      kArguments, [](Shell& s, const Line& l) { s.queue(new CDorerShellCommandGetKey(l.mStrArg, l.mIntArg, true)); }},
