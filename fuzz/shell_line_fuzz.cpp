@@ -74,7 +74,7 @@ void checkParser(const std::string& line) {
     const std::string& data = result.mData.str();
     FUZZ_CHECK(data.size() < line.size() || data.empty());
     FUZZ_CHECK(line.compare(line.size() - data.size(), data.size(), data) == 0);
-    if (result.mCommand && NDorerShellCommandTable::takesNoArguments(result.mCommand->mId)) {
+    if (result.mCommand && !result.mCommand->mTakesArguments) {
         FUZZ_CHECK(argument.empty() && data.empty() && result.mIntArg == 0);
     } else {
         FUZZ_CHECK(result.mIntArg == parseIntArg(result.mStrArg));

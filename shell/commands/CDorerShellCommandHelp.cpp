@@ -1,9 +1,9 @@
 #include "CDorerShellCommandHelp.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "DorerShellParser.h"
 #include "qf/QFTrace.h"
 
 namespace {
@@ -22,15 +22,13 @@ const char kUsage[] =
     "Most commands support wild-card symbols: '*', '?'; sets: [a-z], '!' negation.\n"
     "\n";
 
-CQFString listing() {
+CQFString listing(const std::vector<CDorerShellCommandHelp::SEntry>& commands) {
     size_t longest = 0;
-    for (auto* c = NDorerShellCommandTable::begin(); c != NDorerShellCommandTable::end(); ++c) {
-        longest = std::max(longest, std::strlen(c->mKeyword));
-    }
+    for (const auto& c : commands) longest = std::max(longest, std::strlen(c.mKeyword));
     CQFString text(kUsage);
-    for (auto* c = NDorerShellCommandTable::begin(); c != NDorerShellCommandTable::end(); ++c) {
-        const std::string padding = std::string(longest - std::strlen(c->mKeyword), ' ') + " - ";
-        text.append(CQFString().format("%s%s%s\n", c->mKeyword, padding.c_str(), c->mCaption));
+    for (const auto& c : commands) {
+        const std::string padding = std::string(longest - std::strlen(c.mKeyword), ' ') + " - ";
+        text.append(CQFString().format("%s%s%s\n", c.mKeyword, padding.c_str(), c.mCaption));
     }
     return text;
 }
@@ -39,6 +37,6 @@ CQFString listing() {
 
 void CDorerShellCommandHelp::start() {
     CQFTraceScope(kScope, "start").sendFormattedMessage("CDorerShellCommandHelp::%s()", "start");
-    mResult = CDorerShellResult(eShellValid, mMode == eBanner ? CQFString("#HW: zoq\n") : listing());
+    mResult = CDorerShellResult(eShellValid, mMode == eBanner ? CQFString("#HW: zoq\n") : listing(mCommands));
     reportCompletion(true);
 }

@@ -1,5 +1,8 @@
 // Results and their texts, the error list, server-side identifiers, marks and the
 // shared-data lock, output formatting.
+#include <iterator>
+#include <set>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,39 +25,82 @@ public:
     std::vector<SQFAssertion> mSeen;
 };
 
-TEST(ResourcesTest, TextsAndUndefinedValues) {
+// A few texts that scripts match: code texts of the error line, identifier names of lastres,
+// the states of getstate, an item read's outcome.
+TEST(ResourcesTest, TextsScriptsMatch) {
     using namespace NDorerShellResources;
-    EXPECT_EQ(CQFString("VALID"), toString(eShellValid));
-    EXPECT_EQ(CQFString("INCORRECT VALUE SIZE|FORMAT"), toString(eShellIncorrectValue));
-    EXPECT_EQ(CQFString("SERVER UNLOADED. USE COMMAND setstate"), toString(eShellServerUnloaded));
-    EXPECT_EQ(CQFString("INVALID"), toString(eShellInvalid));
-    EXPECT_EQ(CQFString("OK"), toString(OK));
-    EXPECT_EQ(CQFString("ERRSRV_IOFAILED_TRIGGERFULLYOPERABLE"), toString(ERRSRV_IOFAILED_TRIGGERFULLYOPERABLE));
-    EXPECT_EQ(CQFString("ERRCLN_FAILED_CHECK"), toString(ERRCLN_FAILED_CHECK));
-    EXPECT_EQ(CQFString("ERRCLN_BADCOMMAND"), toString(ERRCLN_BADCOMMAND));
-    EXPECT_EQ(CQFString("ERR_LAST_ERROR_ID"), toString(ERR_LAST_ERROR_ID));
-    EXPECT_EQ(CQFString("FullyOperable"), toString(eStateFullyOperable));
-    EXPECT_EQ(CQFString("Defaults returned"), toString(eDorerDataAccessDefaults));
-    EXPECT_EQ(CQFString("eClientResponsePendingChangeId"), CDorerShellMarks::toString(eClientResponsePendingChangeId));
+    const struct {
+        CQFString text;
+        const char* expected;
+    } cases[] = {
+        {toString(eShellValid), "VALID"},
+        {toString(eShellKeyNotFound), "KEY NOT FOUND"},
+        {toString(eShellSyntaxError), "SYNTAX ERROR"},
+        {toString(eShellServerUnloaded), "SERVER UNLOADED. USE COMMAND setstate"},
+        {toString(OK), "OK"},
+        {toString(ERRSRV_FAILED_STORE), "ERRSRV_FAILED_STORE"},
+        {toString(ERRSRV_IOFAILED_TRIGGERFULLYOPERABLE), "ERRSRV_IOFAILED_TRIGGERFULLYOPERABLE"},
+        {toString(ERRSRV_WRONGID_ADJ), "ERRSRV_WRONGID_ADJ"},
+        {toString(ERRCLN_FAILED_GETKEY), "ERRCLN_FAILED_GETKEY"},
+        {toString(ERRCLN_BADCOMMAND), "ERRCLN_BADCOMMAND"},
+        {toString(eStateUnloaded), "Unloaded"},
+        {toString(eStateReadOnly), "ReadOnly"},
+        {toString(eStateFullyOperable), "FullyOperable"},
+        {toString(eDorerDataAccessDefaults), "Defaults returned"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CQFString(c.expected), c.text);
+}
 
+// Every defined value of each enumeration has a name of its own: no value printed empty or
+// mistaken for another.
+TEST(ResourcesTest, EveryValueHasADistinctName) {
+    using namespace NDorerShellResources;
+    std::vector<CQFString> errorCodes, errorIds, marks;
+    for (uint32_t code = eShellValid; code <= eShellInvalid; ++code) {
+        errorCodes.push_back(toString(static_cast<EShellErrorCode>(code)));
+    }
+    for (int id = OK; id <= ERR_LAST_ERROR_ID; ++id) errorIds.push_back(toString(static_cast<EErrorId>(id)));
+    for (int type = eOnOffComponentConnected; type <= eClientResponsePendingChangeId; ++type) {
+        marks.push_back(CDorerShellMarks::toString(static_cast<eMarkType>(type)));
+    }
+    std::vector<CQFString> states = {toString(eStateUnloaded), toString(eStateReadOnly), toString(eStateFullyOperable)};
+    std::vector<CQFString> reads = {toString(eDorerDataAccessNonDefaults), toString(eDorerDataAccessInvalidId),
+                                    toString(eDorerDataAccessInvalidSize), toString(eDorerDataAccessVersionMismatch),
+                                    toString(eDorerDataAccessDefaults)};
+    for (const auto* names : {&errorCodes, &errorIds, &marks, &states, &reads}) {
+        std::set<std::string> seen;
+        for (const CQFString& name : *names) {
+            EXPECT_FALSE(name.isEmpty());
+            EXPECT_TRUE(seen.insert(name.str()).second) << name.getCString();
+        }
+    }
+}
+
+// An undefined value is the assertion with the system's message, source and line, and empty text.
+TEST(ResourcesTest, UndefinedValuesAssertAndGiveEmptyText) {
+    using namespace NDorerShellResources;
     AssertionLog log;
-    EXPECT_EQ(CQFString(), toString(static_cast<EShellErrorCode>(12)));
-    EXPECT_EQ(CQFString(), toString(static_cast<EErrorId>(61)));
-    EXPECT_EQ(CQFString(), toString(static_cast<EState>(3)));
-    EXPECT_EQ(CQFString(), toString(static_cast<EDorerDataAccessResult>(3)));
-    EXPECT_EQ(CQFString(), CDorerShellMarks::toString(static_cast<eMarkType>(15)));
-    ASSERT_EQ(5u, log.mSeen.size());
-    EXPECT_EQ("Undefined EShellErrorCode result.", log.mSeen[0].mMessage);
-    EXPECT_EQ("CDorerShellResult", log.mSeen[0].mSource);
-    EXPECT_EQ(80, log.mSeen[0].mLine);
-    EXPECT_EQ("Undefined EErrorId value.", log.mSeen[1].mMessage);
-    EXPECT_EQ(292, log.mSeen[1].mLine);
-    EXPECT_EQ("Undefined EState value.", log.mSeen[2].mMessage);
-    EXPECT_EQ(68, log.mSeen[2].mLine);
-    EXPECT_EQ("Undefined EDorerDataAccessResult value.", log.mSeen[3].mMessage);
-    EXPECT_EQ(54, log.mSeen[3].mLine);
-    EXPECT_EQ("Undefined eMarkType value.", log.mSeen[4].mMessage);
-    EXPECT_EQ(86, log.mSeen[4].mLine);
+    const struct {
+        CQFString text;
+        const char* message;
+        const char* source;
+        int line;
+    } cases[] = {
+        {toString(static_cast<EShellErrorCode>(12)), "Undefined EShellErrorCode result.", "CDorerShellResult", 80},
+        {toString(static_cast<EErrorId>(61)), "Undefined EErrorId value.", "CDorerShellCommand", 292},
+        {toString(static_cast<EState>(3)), "Undefined EState value.", "NDorerShellResources", 68},
+        {toString(static_cast<EDorerDataAccessResult>(3)), "Undefined EDorerDataAccessResult value.",
+         "NDorerShellResources", 54},
+        {CDorerShellMarks::toString(static_cast<eMarkType>(15)), "Undefined eMarkType value.", "CDorerShellMarks", 86},
+    };
+    ASSERT_EQ(std::size(cases), log.mSeen.size());
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].message);
+        EXPECT_EQ(CQFString(), cases[i].text);
+        EXPECT_EQ(cases[i].message, log.mSeen[i].mMessage);
+        EXPECT_EQ(cases[i].source, log.mSeen[i].mSource);
+        EXPECT_EQ(cases[i].line, log.mSeen[i].mLine);
+    }
 }
 
 TEST(ResultTest, StartsInvalidCopiesBothFields) {

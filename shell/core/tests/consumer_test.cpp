@@ -11,10 +11,10 @@
 #include "CDSYSDorerClientStoreProxy.h"
 #include "CDSYSOnOffProxy.h"
 #include "CDorerShellCommand.h"
-#include "CDorerShellMain.h"
 #include "CDorerShellMarks.h"
 #include "CDorerShellNotificationConsumer.h"
 #include "CzoqDorerClientStore.h"
+#include "IDorerShellCompletionListener.h"
 #include "page_test_support.h"
 #include "qf/CQFTimer.h"
 #include "service_test_support.h"
@@ -23,11 +23,24 @@ namespace {
 
 using namespace service_test;
 
-// The interpreter, recording what the consumer reports to it.
-struct RecordingMain : CDorerShellMain {
-    RecordingMain() : CDorerShellMain(CQFString(), false, false, false) {}
+// The interpreter's part: owns the consumer and the marks, installs them and the shared client
+// store as the interpreter and its first command do, and records what the consumer reports.
+struct RecordingMain : IDorerShellCompletionListener {
+    RecordingMain() {
+        CDorerShellCommand::sConsumer = &consumer;
+        CDorerShellCommand::setMarks(&marks);
+        CDorerShellCommand::sClientStore = new CzoqDorerClientStore;
+        CDorerShellCommand::sClientStore->addListener(consumer.getStoreListener());
+    }
+    ~RecordingMain() override {
+        CDorerShellCommand::releaseClientStore();
+        CDorerShellCommand::sConsumer = nullptr;
+        CDorerShellCommand::setMarks(nullptr);
+    }
     void commandFinished(bool ok) override { finished.push_back(ok); }
     std::vector<bool> finished;
+    CDorerShellNotificationConsumer consumer{*this};
+    CDorerShellMarks marks;
 };
 
 FQFPIQPayloadWriter stateWriter(const char* state) {
@@ -308,8 +321,6 @@ TEST_F(ConsumerTest, DestructionGivesTheProxiesBack) {
         main = nullptr;
         EXPECT_EQ(CDorerShellCommand::sAdminProxy, nullptr);
         EXPECT_EQ(CDorerShellCommand::sOnOffProxy, nullptr);
-        EXPECT_EQ(CDorerShellCommand::sConsumer, nullptr);
-        EXPECT_EQ(CDorerShellCommand::sClientStore, nullptr);
     });
 }
 

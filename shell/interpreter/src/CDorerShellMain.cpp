@@ -3,8 +3,17 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <vector>
 
-#include "CDorerShellCommands.h"
+#include "CDorerShellCommandComponentConnected.h"
+#include "CDorerShellCommandExit.h"
+#include "CDorerShellCommandGetLastStoredChangeId.h"
+#include "CDorerShellCommandGetState.h"
+#include "CDorerShellCommandHelp.h"
+#include "CDorerShellCommandOut.h"
+#include "CDorerShellCommandStore.h"
+#include "CDorerShellCommandSwitchState.h"
+#include "CDorerShellCommandUnknown.h"
 #include "CDorerShellMarks.h"
 #include "CDorerShellNotificationConsumer.h"
 #include "qf/QFTrace.h"
@@ -28,11 +37,8 @@ CDorerShellMain::CDorerShellMain(const CQFString& state, bool connect, bool help
     CDorerShellCommand::setMarks(mMarks.get());
 
     queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eBanner));
-    if (mConnect) {
-        queue(new CDorerShellCommandComponentConnected(mConnectWaitMs));
-        queue(new CDorerShellCommandGetState());
-    }
-    if (mHelp) queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing));
+    if (mConnect) queueConnect();
+    if (mHelp) queueListing();
     if (!state.isEmpty()) queue(new CDorerShellCommandSwitchState(state));
 }
 
@@ -47,6 +53,14 @@ CDorerShellMain::~CDorerShellMain() {
     CDorerShellCommand::setMarks(nullptr);
 }
 
+void CDorerShellMain::queueListing() {
+    std::vector<CDorerShellCommandHelp::SEntry> commands;
+    for (auto* c = NDorerShellCommandTable::begin(); c != NDorerShellCommandTable::end(); ++c) {
+        commands.push_back({c->mKeyword, c->mCaption});
+    }
+    queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing, commands));
+}
+
 CQFJobExecutor& CDorerShellMain::worker() {
     if (!mWorker) mWorker.reset(new CQFJobExecutor("DorerShellFileIOWorkerThread", true));
     return *mWorker;
@@ -59,10 +73,7 @@ void CDorerShellMain::stopWorker() {
 }
 
 void CDorerShellMain::processNextCommand() {
-    if (mCommands.empty() && mExitOnError && !CDorerShellCommand::getErrors().empty()) {
-        stopWorker();
-        queue(new CDorerShellCommandExit());
-    }
+    if (mCommands.empty() && mExitOnError && !CDorerShellCommand::getErrors().empty()) queueExit();
     if (!mCommands.empty()) {
         // The reference keeps the command alive while it runs, also when it reports
         // completion from inside start() and leaves the queue.
@@ -113,75 +124,48 @@ void CDorerShellMain::processEvent(CDorerShellReadEvent& event) {
             trace.sendFormattedMessage("CDorerShellMain::%s() : res.mData   = <%s>\n", "processEvent",
                                        res.mData.getCString());
         }
-        queueCommands(res);
+        res.mCommand->mQueue(*this, res);
     }
     processNextCommand();
 }
 
-void CDorerShellMain::queueCommands(const SDorerShellParseResult& res) {
-    const CQFString& s = res.mStrArg;
-    const uint32_t n = res.mIntArg;
-    switch (res.mCommand->mId) {
-        case eCmdDumpKey: queue(new CDorerShellCommandGetKey(s, n, true)); break;
-        case eCmdGetKey: queue(new CDorerShellCommandGetKey(s, n, false)); break;
-        case eCmdSetKey: queue(new CDorerShellCommandSetKey(s, n, res.mData)); break;
-        case eCmdDumpCaf: queue(new CDorerShellCommandGetCb(s, n, true)); break;
-        case eCmdGetCaf: queue(new CDorerShellCommandGetCb(s, n, false)); break;
-        case eCmdSetCaf: queue(new CDorerShellCommandSetCb(s, n, res.mData)); break;
-        case eCmdDumpAdj: queue(new CDorerShellCommandGetAdj(s, n, true)); break;
-        case eCmdGetAdj: queue(new CDorerShellCommandGetAdj(s, n, false)); break;
-        case eCmdSetAdj: queue(new CDorerShellCommandSetAdj(s, n, res.mData)); break;
-        case eCmdKeyList: queue(new CDorerShellCommandGetKeyList(s)); break;
-        case eCmdCafList: queue(new CDorerShellCommandGetCbList(s)); break;
-        case eCmdAdjList: queue(new CDorerShellCommandGetAdjList(s)); break;
-        case eCmdSetState:
-            queue(new CDorerShellCommandSwitchState(s));
-            queue(new CDorerShellCommandGetState());
-            if (mPendingStoreCheck) {
-                // A store outside "FullyOperable" is sent when the state becomes so: wait for
-                // the stored change id it brings, unless it is reported stored already (by a
-                // server that wrote it when it started).
-                {
-                    CDorerShellSharedDataLock lock;
-                    const bool stored = CDorerShellCommand::sPendingChangeId != -1 &&
-                                        CDorerShellCommand::sLastStoredChangeId >= CDorerShellCommand::sPendingChangeId;
-                    CDorerShellMarks* marks = lock.getMarks();
-                    if (marks && !stored) marks->registerMark(eDorerAttributeLastStoredChangeID, 0);
-                }
-                queue(new CDorerShellCommandGetLastStoredChangeId());
-                mPendingStoreCheck = false;
-            }
-            break;
-        case eCmdGetState: queue(new CDorerShellCommandGetState()); break;
-        case eCmdStore:
-            queue(new CDorerShellCommandStore());
-            mPendingStoreCheck = CDorerShellCommand::sCurrentState != "FullyOperable";
-            break;
-        case eCmdShell: queue(new CDorerShellCommandShell(s, res.mData)); break;
-        case eCmdHelp: queue(new CDorerShellCommandHelp(CDorerShellCommandHelp::eListing)); break;
-        case eCmdExit:
-            stopWorker();
-            queue(new CDorerShellCommandExit());
-            break;
-        case eCmdConnect:
-            queue(new CDorerShellCommandComponentConnected(mConnectWaitMs));
-            queue(new CDorerShellCommandGetState());
-            break;
-        case eCmdComment: break;
-        case eCmdOut: {
-            CQFPath newPath(s);
-            newPath.canonify();
-            queue(new CDorerShellCommandOut(mOutPath, newPath, mOutFile));
-            mOutPath = newPath;
-            break;
+void CDorerShellMain::queueSetState(const CQFString& state) {
+    queue(new CDorerShellCommandSwitchState(state));
+    queue(new CDorerShellCommandGetState());
+    if (mPendingStoreCheck) {
+        // A store outside "FullyOperable" is sent when the state becomes so: wait for
+        // the stored change id it brings, unless it is reported stored already (by a
+        // server that wrote it when it started).
+        {
+            CDorerShellSharedDataLock lock;
+            const bool stored = CDorerShellCommand::sPendingChangeId != -1 &&
+                                CDorerShellCommand::sLastStoredChangeId >= CDorerShellCommand::sPendingChangeId;
+            CDorerShellMarks* marks = lock.getMarks();
+            if (marks && !stored) marks->registerMark(eDorerAttributeLastStoredChangeID, 0);
         }
-        case eCmdCheck: queue(new CDorerShellCommandCheck(s, res.mData)); break;
-        case eCmdSysetsrv: queue(new CDorerShellCommandSysetsrv(s, res.mData)); break;
-        case eCmdGetLast: queue(new CDorerShellCommandGetLastStoredChangeId()); break;
-        case eCmdLastResult: queue(new CDorerShellCommandLastResult(s)); break;
-        case eCmdReload: queue(new CDorerShellCommandReload()); break;
-        case eCmdVersionInfo: queue(new CDorerShellCommandVersionInfo()); break;
-        case eCmdStorageInfo: queue(new CDorerShellCommandStorageInfo()); break;
-        default: queue(new CDorerShellCommandUnknown()); break;
+        queue(new CDorerShellCommandGetLastStoredChangeId());
+        mPendingStoreCheck = false;
     }
+}
+
+void CDorerShellMain::queueStore() {
+    queue(new CDorerShellCommandStore());
+    mPendingStoreCheck = CDorerShellCommand::sCurrentState != "FullyOperable";
+}
+
+void CDorerShellMain::queueConnect() {
+    queue(new CDorerShellCommandComponentConnected(mConnectWaitMs));
+    queue(new CDorerShellCommandGetState());
+}
+
+void CDorerShellMain::queueExit() {
+    stopWorker();
+    queue(new CDorerShellCommandExit());
+}
+
+void CDorerShellMain::queueOut(const CQFString& path) {
+    CQFPath newPath(path);
+    newPath.canonify();
+    queue(new CDorerShellCommandOut(mOutPath, newPath, mOutFile));
+    mOutPath = newPath;
 }

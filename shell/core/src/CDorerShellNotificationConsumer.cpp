@@ -6,7 +6,6 @@
 #include "CDSYSDorerAdminProxy.h"
 #include "CDSYSOnOffProxy.h"
 #include "CDorerShellCommand.h"
-#include "CDorerShellMain.h"
 #include "CDorerShellMarks.h"
 #include "DorerShellLog.h"
 #include "qf/QFTrace.h"
@@ -44,7 +43,7 @@ bool isProxy(const CQFProxyBase* proxy, const CQFProxyBase* shared) { return sha
 
 }  // namespace
 
-CDorerShellNotificationConsumer::CDorerShellNotificationConsumer(CDorerShellMain& owner) : mOwner(owner) {}
+CDorerShellNotificationConsumer::CDorerShellNotificationConsumer(IDorerShellCompletionListener& owner) : mOwner(owner) {}
 
 CDorerShellNotificationConsumer::~CDorerShellNotificationConsumer() {
     CDorerShellSharedDataLock lock;

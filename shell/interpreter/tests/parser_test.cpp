@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <set>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -10,19 +11,32 @@
 
 namespace {
 
-TEST(CommandTableTest, TwentyEightRecordsEachIdOnceNoArgumentSet) {
+// What every row must keep, also a new one: its own id, a keyword that finds it (an earlier
+// keyword that begins it would take all its lines), a help text, and what it queues.
+TEST(CommandTableTest, EachRowHasItsOwnIdAndIsFoundByItsKeyword) {
     std::set<int32_t> ids;
-    for (auto* c = NDorerShellCommandTable::begin(); c != NDorerShellCommandTable::end(); ++c) ids.insert(c->mId);
-    EXPECT_EQ(28u, ids.size());
-    EXPECT_EQ(0, *ids.begin());
-    EXPECT_EQ(27, *ids.rbegin());
-    EXPECT_STREQ("dumpk", NDorerShellCommandTable::begin()->mKeyword);
-    EXPECT_STREQ("exit", (NDorerShellCommandTable::end() - 1)->mKeyword);
-    std::set<int32_t> noArgs;
-    for (int32_t id = -1; id <= 28; ++id) {
-        if (NDorerShellCommandTable::takesNoArguments(id)) noArgs.insert(id);
+    for (auto* c = NDorerShellCommandTable::begin(); c != NDorerShellCommandTable::end(); ++c) {
+        SCOPED_TRACE(c->mKeyword);
+        EXPECT_TRUE(ids.insert(c->mId).second);
+        EXPECT_EQ(c, findCommand(c->mKeyword));
+        EXPECT_NE('\0', c->mCaption[0]);
+        EXPECT_NE(nullptr, c->mQueue);
     }
-    EXPECT_EQ((std::set<int32_t>{-1, 12, 13, 15, 16, 17, 18, 23, 25, 26, 27}), noArgs);
+}
+
+// The lines that end after their keyword: whatever follows is ignored.
+TEST(CommandTableTest, CommandsWithoutArgumentsIgnoreTheRestOfTheLine) {
+    for (const char* keyword :
+         {"getstate", "store", "?", "exit", "connect", "#", "getlast", "reload", "versioninfo", "storageinfo"}) {
+        SCOPED_TRACE(keyword);
+        SDorerShellParseResult r;
+        ASSERT_TRUE(parseCommandLine(CQFString(std::string(keyword) + " 0x10=7"), r));
+        ASSERT_NE(nullptr, r.mCommand);
+        EXPECT_STREQ(keyword, r.mCommand->mKeyword);
+        EXPECT_EQ(CQFString(), r.mStrArg);
+        EXPECT_EQ(0u, r.mIntArg);
+        EXPECT_EQ(CQFString(), r.mData);
+    }
 }
 
 TEST(FindCommandTest, PrefixIgnoringCaseFirstInTableOrder) {

@@ -13,15 +13,14 @@
 
 #include "CDSYSDorerAdminEvents.h"
 #include "CDSYSOnOffEvents.h"
+#include "IDorerShellCompletionListener.h"
 #include "IzoqDorerClientListeners.h"
 #include "piq/CQFProxyBase.h"
 #include "qf/CQFTimer.h"
 
-class CDorerShellMain;
-
 class CDorerShellNotificationConsumer : public IQFTimerConsumer {
 public:
-    explicit CDorerShellNotificationConsumer(CDorerShellMain& owner);
+    explicit CDorerShellNotificationConsumer(IDorerShellCompletionListener& owner);
     // Gives back the Admin and OnOff proxies and clears them.
     ~CDorerShellNotificationConsumer() override;
     CDorerShellNotificationConsumer(const CDorerShellNotificationConsumer&) = delete;
@@ -88,7 +87,7 @@ private:
     CStoreListener mStoreListener{*this};
     COnOffConsumer mOnOffConsumer{*this};
     CAdminConsumer mAdminConsumer{*this};
-    CDorerShellMain& mOwner;
+    IDorerShellCompletionListener& mOwner;
     CQFTimer mTimer{this, "TriggerNewState"};
     // A step of the running sequence failed (the server refused it): the sequence ends failed.
     bool mSequenceFailed = false;

@@ -7,6 +7,7 @@
 
 #include "CDorerShellCommand.h"
 #include "CDorerShellIO.h"
+#include "IDorerShellCompletionListener.h"
 #include "qf/CQFFileHandle.h"
 #include "qf/CQFJobExecutor.h"
 #include "qf/CQFPath.h"
@@ -14,7 +15,9 @@
 class CDorerShellMarks;
 class CDorerShellNotificationConsumer;
 
-class CDorerShellMain : public IQFEventConsumer<CDorerShellWriteEvent>, public IQFEventConsumer<CDorerShellReadEvent> {
+class CDorerShellMain : public IQFEventConsumer<CDorerShellWriteEvent>,
+                        public IQFEventConsumer<CDorerShellReadEvent>,
+                        public IDorerShellCompletionListener {
 public:
     // How long connect waits for the services when standard input is not a terminal.
     static constexpr uint32_t kDefaultConnectWaitMs = 10000;
@@ -30,7 +33,7 @@ public:
     CDorerShellMain& operator=(const CDorerShellMain&) = delete;
 
     // Called by the notification consumer when the running command is complete.
-    virtual void commandFinished(bool ok);
+    void commandFinished(bool ok) override;
     void processEvent(CDorerShellWriteEvent& event) override;
     void processEvent(CDorerShellReadEvent& event) override;
 
@@ -38,9 +41,23 @@ public:
     // and has the next line read.
     void processNextCommand();
 
-private:
-    void queueCommands(const SDorerShellParseResult& result);
+    // What the command table's rows queue a line's commands with.
     void queue(CDorerShellCommand* command) { mCommands.push_back(TDorerShellCommandRef(command)); }
+    // "?": the usage text and the command table's listing.
+    void queueListing();
+    // setstate: the switch, then getstate; after a store entered outside "FullyOperable", also
+    // the wait for the stored change id that the switch brings.
+    void queueSetState(const CQFString& state);
+    // store; remembers whether it was entered outside "FullyOperable".
+    void queueStore();
+    // connect, then getstate.
+    void queueConnect();
+    // exit: the worker stops, so no further line is read.
+    void queueExit();
+    // out: the canonical form of path becomes the output path at once.
+    void queueOut(const CQFString& path);
+
+private:
     void stopWorker();
     CQFJobExecutor& worker();
 
