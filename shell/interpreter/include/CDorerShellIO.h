@@ -46,5 +46,5 @@ private:
 };
 
 // Reads one line from in the way the read job does (100-byte steps, newline dropped); false
-// at the end of input with nothing read. Exposed for tests.
+// at the end of input with nothing read.
 bool readDorerShellLine(FILE* in, CQFString& line);
