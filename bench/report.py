@@ -16,8 +16,10 @@ FIGURES = [
       ("D-Bus method call", ("service_bench", "BM_DbusMethodCallRoundTrip"), 0.4)], None),
     ("D-Bus method call round trip", ("dbus_bench", "BM_DbusMethodCallRoundTrip"), "us",
      [("bare socket ping-pong", ("dbus_bench", "BM_BareSocketRoundTrip"), None)], None),
-    ("cfgshell scripted setk/getk + store", ("cfgshell_bench", "BM_ScriptedSession"), "cmd/s",
+    ("cfgshell scripted setk/getk + store", ("cfgshell_bench", "BM_ScriptedSession"), "cmd/s",  # logger listening
      [("its event ping-pong floor", ("cfgshell_bench", "BM_EventPingPongFloor"), None)], (">=", 20000)),
+    ("cfgshell the same, no logger listening", ("cfgshell_bench", "BM_ScriptedSessionNoLogger"), "cmd/s",
+     [("its event ping-pong floor", ("cfgshell_bench", "BM_EventPingPongFloor"), None)], None),
     ("cfgshell start-up to first prompt", ("cfgshell_bench", "BM_StartupToPrompt"), "ms", [], None),
     ("item read from the page copy", ("page_bench", "BM_ItemReadFromCopy"), "ns", [], ("<=", 100)),
     ("page refresh (8 KiB)", ("minus", ("page_bench", "BM_WriteAndRefresh"), ("page_bench", "BM_WriteAlone")), "us",
