@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "hu/path.h"
 #include "hu_testing.h"
 #include "rounds.h"
 
@@ -37,7 +38,17 @@ std::string makeScript() {
     return script + "store\nexit\n";
 }
 
-void BM_ScriptedSession(benchmark::State& state) {
+// The shell logs a line per completed command: to a logger, as on the unit, or, with none
+// listening, to the fallback file.
+void runSession(benchmark::State& state, bool withLogger) {
+    std::unique_ptr<hu::testing::Process> logger;
+    if (withLogger) {
+        logger = std::make_unique<hu::testing::Process>(std::vector<std::string>{hu::testing::binPath("slogger")});
+        if (!hu::testing::waitUntil([] { return access(hu::resolve("/dev/slog").c_str(), F_OK) == 0; })) {
+            state.SkipWithError("no logger");
+            return;
+        }
+    }
     for (auto _ : state) {
         hu::testing::Process::Options options;
         options.pipe_stdin = true;
@@ -53,8 +64,17 @@ void BM_ScriptedSession(benchmark::State& state) {
             std::chrono::seconds(120));
     }
     state.SetItemsProcessed(state.iterations() * (kScriptLines + 1));
+    if (logger) {
+        logger.reset();
+        unlink(hu::resolve("/dev/slog").c_str());
+    }
 }
+
+void BM_ScriptedSession(benchmark::State& state) { runSession(state, true); }
 BENCHMARK(BM_ScriptedSession)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_ScriptedSessionNoLogger(benchmark::State& state) { runSession(state, false); }
+BENCHMARK(BM_ScriptedSessionNoLogger)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // One hand-over each way per command, as between the shell's reader and component threads.
 void BM_EventPingPongFloor(benchmark::State& state) {
@@ -142,8 +162,9 @@ int main(int argc, char** argv) {
     } else {
         g_shell_args.push_back("--noconnect");
     }
-    int status = hu::bench::runRounds(argc, argv, {"BM_ScriptedSession", "BM_EventPingPongFloor", "BM_StartupToPrompt"},
-                                      {{"BM_ScriptedSession", "BM_EventPingPongFloor"}});
+    int status = hu::bench::runRounds(
+        argc, argv, {"BM_ScriptedSession", "BM_EventPingPongFloor", "BM_ScriptedSessionNoLogger", "BM_StartupToPrompt"},
+        {{"BM_ScriptedSession", "BM_EventPingPongFloor"}, {"BM_ScriptedSessionNoLogger", "BM_EventPingPongFloor"}});
     printf("peak resident cfgshell: %ld KiB\n", g_peak_kib);
     return status;
 }

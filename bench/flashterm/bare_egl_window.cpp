@@ -1,6 +1,8 @@
 // The floor of FlashTerm's resident size: a bare full-screen EGL window with an OpenGL ES 2
 // context on the same display and driver, clearing and presenting frames and nothing else.
-// It prints "ready" after its first frames and presents until its standard input ends.
+// With --quad it also compiles one textured-quad program and draws it in every frame, which
+// shows what the driver's shader compiler adds. It prints "ready" after its first frames and
+// presents until its standard input ends.
 #include <EGL/egl.h>
 #include <GLES2/gl2.h>
 #include <X11/Xlib.h>
@@ -8,8 +10,48 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
-int main() {
+namespace {
+
+GLuint compile(GLenum kind, const char* source) {
+    GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+// One textured quad over the whole window.
+void drawQuad() {
+    static GLuint program = 0;
+    if (program == 0) {
+        program = glCreateProgram();
+        glAttachShader(program, compile(GL_VERTEX_SHADER,
+                                        "attribute vec2 p; varying vec2 t;"
+                                        "void main() { t = p * 0.5 + 0.5; gl_Position = vec4(p, 0.0, 1.0); }"));
+        glAttachShader(program, compile(GL_FRAGMENT_SHADER,
+                                        "precision mediump float; varying vec2 t; uniform sampler2D s;"
+                                        "void main() { gl_FragColor = texture2D(s, t); }"));
+        glBindAttribLocation(program, 0, "p");
+        glLinkProgram(program);
+        GLuint texture = 0;
+        const unsigned char texel[4] = {255, 255, 255, 255};
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    }
+    static const GLfloat corners[] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    glUseProgram(program);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, corners);
+    glEnableVertexAttribArray(0);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool quad = argc > 1 && std::strcmp(argv[1], "--quad") == 0;
     Display* x = XOpenDisplay(nullptr);
     if (x == nullptr) return 1;
     int screen = DefaultScreen(x);
@@ -35,6 +77,7 @@ int main() {
     for (int frame = 0;; ++frame) {
         glClearColor(0.43f, 0.23f, 0.23f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
+        if (quad) drawQuad();
         eglSwapBuffers(display, surface);
         if (frame == 10) {
             printf("ready\n");

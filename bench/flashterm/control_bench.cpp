@@ -63,11 +63,13 @@ void BM_BareSocketRoundTrip(benchmark::State& state) { bareSocketRoundTrip(state
 BENCHMARK(BM_BareSocketRoundTrip)->UseRealTime();
 
 // Peak resident size of a bare EGL window once it has presented its first frames.
-long bareWindowPeakKiB(const std::string& display) {
+long bareWindowPeakKiB(const std::string& display, bool quad) {
     hu::testing::Process::Options options;
     options.env = {{"DISPLAY", display}};
     options.pipe_stdin = true;
-    hu::testing::Process window({hu::testing::binPath("bare_egl_window")}, options);
+    std::vector<std::string> argv = {hu::testing::binPath("bare_egl_window")};
+    if (quad) argv.push_back("--quad");
+    hu::testing::Process window(argv, options);
     if (!hu::testing::waitUntil([&] { return window.out().find("ready") != std::string::npos; })) return 0;
     return window.peakResidentKiB();
 }
@@ -94,8 +96,10 @@ int main(int argc, char** argv) {
                                       {{"BM_DevctlRoundTrip", "BM_BareSocketRoundTrip"}});
     printf("peak resident FlashTerm: %ld KiB\n", terminal.peakResidentKiB());
     hu_close(g_terminal);
-    long bare = bareWindowPeakKiB(xvfb.display());
-    if (bare <= 0) return 1;
+    long bare = bareWindowPeakKiB(xvfb.display(), false);
+    long quad = bareWindowPeakKiB(xvfb.display(), true);
+    if (bare <= 0 || quad <= 0) return 1;
     printf("peak resident bare EGL window: %ld KiB\n", bare);
+    printf("peak resident EGL window drawing one textured quad: %ld KiB\n", quad);
     return status;
 }

@@ -1,6 +1,6 @@
 // The settings service's request to response round trip through the middleware (proxy,
 // Unix-socket transport, server library, notification delivered to the consumer on its
-// component thread) beside a bare Unix-socket round trip of the same bytes (the floor): the
+// component thread, which sends the next request from there as the shell's commands do) beside a bare Unix-socket round trip of the same bytes (the floor): the
 // reload request is a 24-byte frame, its response a 28-byte frame. Its peer, a D-Bus method
 // call through a private dbus-daemon, runs in the same rounds where libdbus is available.
 #include <condition_variable>
@@ -24,23 +24,37 @@ namespace {
 constexpr size_t kRequestFrame = 8 + SQFServiceEventHeader::kSize;
 constexpr size_t kResponseFrame = kRequestFrame + 4;
 
-// Counts the responses it receives and lets the benchmark wait for the next one.
-class CountingConsumer : public IDSYSDorerAdminConsumer {
+// Sends the next request from its component thread as each response arrives, as a command
+// does, until the batch is done; then lets the benchmark go on.
+class ChainingConsumer : public IDSYSDorerAdminConsumer {
 public:
+    CDSYSDorerAdminProxy* mProxy = nullptr;
+
     void processEvent(CDSYSDorerAdminNotificationEvent&) override {
+        if (--mLeft > 0) {
+            mProxy->requestReload(this);
+            return;
+        }
         std::lock_guard<std::mutex> lock(mMutex);
-        ++mCount;
+        mDone = true;
         mChanged.notify_one();
     }
-    void waitFor(uint64_t count) {
+    // On the component thread.
+    void startBatch(int64_t requests) {
+        mLeft = requests;
+        mDone = false;
+        mProxy->requestReload(this);
+    }
+    void waitForBatch() {
         std::unique_lock<std::mutex> lock(mMutex);
-        mChanged.wait(lock, [&] { return mCount >= count; });
+        mChanged.wait(lock, [&] { return mDone; });
     }
 
 private:
+    int64_t mLeft = 0;  // component thread only
     std::mutex mMutex;
     std::condition_variable mChanged;
-    uint64_t mCount = 0;
+    bool mDone = false;
 };
 
 void onThread(CQFComponentThread& thread, const std::function<void()>& work) {
@@ -68,10 +82,10 @@ void BM_ServiceRequestRoundTrip(benchmark::State& state) {
     CQFComponentThread shell("CfgShell");
     shell.start();
     CDSYSDorerAdminProxy* proxy = nullptr;
-    CountingConsumer* consumer = nullptr;
+    ChainingConsumer* consumer = nullptr;
     onThread(shell, [&] {
-        consumer = new CountingConsumer;
-        proxy = CDSYSDorerAdminProxy::createProxy("DorerSrv", nullptr);
+        consumer = new ChainingConsumer;
+        consumer->mProxy = proxy = CDSYSDorerAdminProxy::createProxy("DorerSrv", nullptr);
     });
     if (!proxy || !hu::testing::waitUntil([&] {
             bool connected = false;
@@ -80,10 +94,12 @@ void BM_ServiceRequestRoundTrip(benchmark::State& state) {
         })) {
         state.SkipWithError("no connection");
     }
-    uint64_t answered = 0;
-    for (auto _ : state) {
-        shell.post([&] { proxy->requestReload(consumer); });
-        consumer->waitFor(++answered);
+    // One batch of requests, each sent on the component thread when the one before is answered:
+    // the benchmark's own thread hands over only at the batch's start and end.
+    const int64_t batch = state.max_iterations;
+    while (state.KeepRunningBatch(batch)) {
+        shell.post([&] { consumer->startBatch(batch); });
+        consumer->waitForBatch();
     }
     state.SetItemsProcessed(state.iterations());
     onThread(shell, [&] {

@@ -25,14 +25,24 @@ const CQFTraceScopeDef kScope("sys_kestrel_piq_QFPIQ");
 using Clock = std::chrono::steady_clock;
 
 struct Service {
-    CQFString mName;  // "DorerSrv.DSYSOnOff"
+    CQFString mName;    // "DorerSrv.DSYSOnOff"
+    std::string mRole;  // "DorerSrv"
     QFPIQ::SImport mImport;
     uint64_t mProxyId = 0;
     bool mAccepted = false;
 };
 
+// A role's connection is closed when the last of its holders lets it go: the receiver ends
+// it by letting go, and a sender that holds it meanwhile writes on without a duplicate.
+struct Connection {
+    explicit Connection(int fd) : mFd(fd) {}
+    ~Connection() { close(mFd); }
+    const int mFd;
+};
+
 struct Role {
     int mFd = -1;
+    std::shared_ptr<const Connection> mConnection;  // of mFd
     CQFPIQFrameReader mReader;
     Clock::time_point mNextAttempt{};
 };
@@ -64,11 +74,11 @@ public:
         std::lock_guard<std::mutex> lock(mMutex);
         Service service;
         service.mName = serviceName;
+        service.mRole = roleOf(serviceName).str();
         service.mProxyId = proxyId;
         if (!findImportLocked(serviceName, service.mImport)) return;
         mServices.push_back(service);
-        const CQFString role = roleOf(serviceName);
-        Role& r = mRoles[role.str()];
+        Role& r = mRoles[service.mRole];
         if (r.mFd >= 0) sendImport(r, mServices.back());
         wake();
     }
@@ -82,19 +92,19 @@ public:
 
     bool send(CQFServiceRequestEvent& event) {
         FQFRequestEventSerializer serializer = nullptr;
-        int fd = -1;
+        std::shared_ptr<const Connection> connection;
         {
             std::lock_guard<std::mutex> lock(mMutex);
             const Service* service = findService(event.getServiceAddress(), nullptr);
             if (!service || !service->mAccepted) return false;
-            auto role = mRoles.find(roleOf(service->mName).str());
-            if (role == mRoles.end() || role->second.mFd < 0) return false;
+            auto role = mRoles.find(service->mRole);
+            if (role == mRoles.end() || !role->second.mConnection) return false;
             serializer = service->mImport.mEntry->mRequestSerializer;
-            // Written unlocked through a duplicate: the receiver may close the connection
-            // meanwhile, and a blocked write must not stop it from reading.
-            fd = fcntl(role->second.mFd, F_DUPFD_CLOEXEC, 0);
+            // Written unlocked, holding the connection: the receiver may end it meanwhile, and
+            // a blocked write must not stop it from reading.
+            connection = role->second.mConnection;
         }
-        if (fd < 0) return false;
+        const int fd = connection->mFd;
         CQFPIQOStream out;
         if (serializer) {
             serializer(out, event);
@@ -104,7 +114,6 @@ public:
         const bool sent = QFPIQFrame::write(fd, eQFPIQFrame_Event, out.getBytes());
         // A failed write shows as the connection's end in the receiver loop.
         if (!sent) shutdown(fd, SHUT_RDWR);
-        close(fd);
         return sent;
     }
 
@@ -173,7 +182,7 @@ private:
 
     Service* findService(const SQFServiceAddress& address, const std::string* role) {
         for (Service& s : mServices) {
-            if (s.mImport.mAddress == address && (!role || roleOf(s.mName).str() == *role)) return &s;
+            if (s.mImport.mAddress == address && (!role || s.mRole == *role)) return &s;
         }
         return nullptr;
     }
@@ -188,15 +197,16 @@ private:
         for (auto& entry : mRoles) {
             Role& role = entry.second;
             bool wanted = false;
-            for (const Service& s : mServices) wanted |= roleOf(s.mName).str() == entry.first;
+            for (const Service& s : mServices) wanted |= s.mRole == entry.first;
             if (!wanted || role.mFd >= 0) continue;
             if (now >= role.mNextAttempt) {
                 role.mFd = connectTo(entry.first);
                 role.mNextAttempt = now + std::chrono::milliseconds(QFPIQ::kRetryMs);
                 if (role.mFd >= 0) {
+                    role.mConnection = std::make_shared<const Connection>(role.mFd);
                     role.mReader.clear();
                     for (Service& s : mServices) {
-                        if (roleOf(s.mName).str() == entry.first) sendImport(role, s);
+                        if (s.mRole == entry.first) sendImport(role, s);
                     }
                     continue;
                 }
@@ -234,24 +244,50 @@ private:
     // With mMutex held: ends the connection and reports every accepted service as gone.
     void closeRole(const std::string& name, Role& role) {
         if (role.mFd < 0) return;
-        close(role.mFd);
+        role.mConnection.reset();
         role.mFd = -1;
         role.mReader.clear();
         for (Service& s : mServices) {
-            if (roleOf(s.mName).str() != name || !s.mAccepted) continue;
+            if (s.mRole != name || !s.mAccepted) continue;
             s.mAccepted = false;
-            CQFProxyBase::postToProxy(s.mProxyId, [](CQFProxyBase& proxy) { proxy.onConnectionChanged(false); });
+            postToProxy(s.mProxyId, [](CQFProxyBase& proxy) { proxy.onConnectionChanged(false); });
         }
     }
 
     // Only the receiver thread closes a role's descriptor, so fd stays valid here.
+    // What it hands to the proxies' threads goes after mMutex is free: a proxy's thread woken
+    // by it must not wait for the lock at once to send its next request.
     void receive(const std::string& name, int fd) {
         uint8_t bytes[65536];
         ssize_t n;
         do {
             n = read(fd, bytes, sizeof bytes);
         } while (n < 0 && errno == EINTR);
-        std::lock_guard<std::mutex> lock(mMutex);
+        std::vector<SDelivery> deliveries;
+        {
+            std::lock_guard<std::mutex> lock(mMutex);
+            mDeferred = &deliveries;
+            receiveLocked(name, n, bytes);
+            mDeferred = nullptr;
+        }
+        for (SDelivery& delivery : deliveries) CQFProxyBase::postToProxy(delivery.mProxyId, std::move(delivery.mWork));
+    }
+
+    struct SDelivery {
+        uint64_t mProxyId;
+        std::function<void(CQFProxyBase&)> mWork;
+    };
+
+    // With mMutex held: at once, or once receive() has let it go.
+    void postToProxy(uint64_t proxyId, std::function<void(CQFProxyBase&)> work) {
+        if (mDeferred) {
+            mDeferred->push_back({proxyId, std::move(work)});
+        } else {
+            CQFProxyBase::postToProxy(proxyId, std::move(work));
+        }
+    }
+
+    void receiveLocked(const std::string& name, ssize_t n, const uint8_t* bytes) {
         Role& role = mRoles[name];
         if (n <= 0) {
             closeRole(name, role);
@@ -298,7 +334,7 @@ private:
             return;
         }
         service->mAccepted = true;
-        CQFProxyBase::postToProxy(service->mProxyId, [](CQFProxyBase& proxy) { proxy.onConnectionChanged(true); });
+        postToProxy(service->mProxyId, [](CQFProxyBase& proxy) { proxy.onConnectionChanged(true); });
     }
 
     void handleEvent(const std::string& role, const CQFBuffer& body) {
@@ -323,7 +359,7 @@ private:
         }
         // The holder deletes the event when it is never delivered (the proxy went first).
         auto holder = std::make_shared<std::unique_ptr<CQFServiceResponseEvent>>(event);
-        CQFProxyBase::postToProxy(service->mProxyId,
+        postToProxy(service->mProxyId,
                                   [holder](CQFProxyBase& proxy) { proxy.onResponseEvent(holder->release()); });
     }
 
@@ -334,7 +370,8 @@ private:
     std::map<std::string, Role> mRoles;
     int mWake[2] = {-1, -1};
     bool mStopping = false;
-    bool mServing = false;  // a receiver thread is in serve()
+    bool mServing = false;                    // a receiver thread is in serve()
+    std::vector<SDelivery>* mDeferred = nullptr;  // while receive() holds mMutex
 };
 
 Engine& engine() {

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 
 #include <cstring>
 
@@ -13,17 +14,30 @@ std::string endpointPath(const std::string& role) { return hu::resolveForCreate(
 
 bool write(int fd, uint32_t kind, const CQFBuffer& body) {
     if (body.getSize() + sizeof(uint32_t) > kQFPIQMaxFrame) return false;
-    std::string frame(8 + body.getSize(), '\0');
+    // Length and kind, then the body, in one send without copying the body.
+    uint8_t head[8];
     const uint32_t length = static_cast<uint32_t>(body.getSize() + sizeof kind);
-    std::memcpy(&frame[0], &length, 4);
-    std::memcpy(&frame[4], &kind, 4);
-    if (body.getSize()) std::memcpy(&frame[8], body.getData(), body.getSize());
-    size_t done = 0;
-    while (done < frame.size()) {
-        const ssize_t n = ::send(fd, frame.data() + done, frame.size() - done, MSG_NOSIGNAL);
+    std::memcpy(head, &length, 4);
+    std::memcpy(head + 4, &kind, 4);
+    iovec parts[2] = {{head, sizeof head}, {const_cast<uint8_t*>(body.getData()), body.getSize()}};
+    msghdr message = {};
+    message.msg_iov = parts;
+    message.msg_iovlen = body.getSize() ? 2 : 1;
+    while (message.msg_iovlen > 0) {
+        const ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
-        done += static_cast<size_t>(n);
+        // After a short write, go on from the first byte not sent.
+        size_t done = static_cast<size_t>(n);
+        while (message.msg_iovlen > 0 && done >= message.msg_iov->iov_len) {
+            done -= message.msg_iov->iov_len;
+            ++message.msg_iov;
+            --message.msg_iovlen;
+        }
+        if (message.msg_iovlen > 0) {
+            message.msg_iov->iov_base = static_cast<uint8_t*>(message.msg_iov->iov_base) + done;
+            message.msg_iov->iov_len -= done;
+        }
     }
     return true;
 }

@@ -49,9 +49,12 @@ void CQFComponentThread::stop(std::function<void()> onStop) {
 }
 
 bool CQFComponentThread::post(std::function<void()> work) {
-    std::lock_guard<std::mutex> lock(mMutex);
-    if (!mRunning || mStopping) return false;
-    mWork.push_back(std::move(work));
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        if (!mRunning || mStopping) return false;
+        mWork.push_back(std::move(work));
+    }
+    // Woken after the lock is free, the thread need not wait for it again at once.
     mWake.notify_one();
     return true;
 }

@@ -44,13 +44,18 @@ bool CQFJobExecutor::start() {
 
 int CQFJobExecutor::execute(CQFJob* job, int priority) {
     std::unique_ptr<CQFJob> owned(job);
-    std::lock_guard<std::mutex> lock(mMutex);
-    if (mStopping || mStopped || !owned) return -1;
-    auto at = mQueue.begin();
-    while (at != mQueue.end() && at->priority >= priority) ++at;
-    mQueue.insert(at, Entry{std::move(owned), priority});
+    int id;
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        if (mStopping || mStopped || !owned) return -1;
+        auto at = mQueue.begin();
+        while (at != mQueue.end() && at->priority >= priority) ++at;
+        mQueue.insert(at, Entry{std::move(owned), priority});
+        id = ++mLastId;
+    }
+    // Woken after the lock is free, the worker need not wait for it again at once.
     mWake.notify_one();
-    return ++mLastId;
+    return id;
 }
 
 void CQFJobExecutor::cancelAll() {
