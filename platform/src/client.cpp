@@ -37,28 +37,28 @@ std::shared_ptr<Descriptor> lookup(int fd) {
     return it == g_table.end() ? nullptr : it->second;
 }
 
+// A reply is cut to what its caller can take, as a reply larger than the client's receive
+// buffer is on the target; so one receive, of a known size, takes it.
 struct Reply {
+    explicit Reply(size_t capacity_ = 0) : capacity(capacity_) {}
+    size_t capacity;  // the most data bytes after the header the caller takes
     hu::wire::ReplyHeader header{};
     std::vector<char> data;
 };
 
 // Receives the next message; notifications are kept for later. false with errno.
 bool receive(int fd, Descriptor& d, Reply* reply, bool stop_at_notify) {
+    std::vector<char> buffer(sizeof reply->header + reply->capacity);
     for (;;) {
-        char probe;
         ssize_t length;
         do {
-            length = recv(fd, &probe, 1, MSG_PEEK | MSG_TRUNC);
+            length = recv(fd, buffer.data(), buffer.size(), MSG_TRUNC);
         } while (length < 0 && errno == EINTR);
         if (length == 0) {
             errno = EPIPE;  // the server went away
             return false;
         }
         if (length < 0) return false;
-        std::vector<char> buffer(static_cast<size_t>(length));
-        do {
-            length = recv(fd, buffer.data(), buffer.size(), 0);
-        } while (length < 0 && errno == EINTR);
         if (length < static_cast<ssize_t>(sizeof(hu::wire::ReplyHeader))) {
             errno = EBADMSG;
             return false;
@@ -69,7 +69,9 @@ bool receive(int fd, Descriptor& d, Reply* reply, bool stop_at_notify) {
             if (stop_at_notify) return true;
             continue;
         }
-        reply->data.assign(buffer.begin() + sizeof reply->header, buffer.end());
+        // MSG_TRUNC: the length is the whole message's, also when it was cut to the buffer.
+        const size_t received = std::min(static_cast<size_t>(length), buffer.size());
+        reply->data.assign(buffer.begin() + sizeof reply->header, buffer.begin() + received);
         return true;
     }
 }
@@ -157,7 +159,7 @@ ssize_t hu_write(int fd, const void* buf, size_t nbytes) {
 ssize_t hu_read(int fd, void* buf, size_t nbytes) {
     if (!lookup(fd)) return read(fd, buf, nbytes);
     _io_read header{_IO_READ, 0, static_cast<int32_t>(std::min<size_t>(nbytes, 0x7fffffff)), _IO_XTYPE_NONE, 0};
-    Reply reply;
+    Reply reply(nbytes);
     long status = transact(fd, &header, sizeof header, nullptr, 0, &reply);
     if (status < 0) return -1;
     size_t n = std::min(nbytes, reply.data.size());
@@ -170,7 +172,7 @@ int devctl(int fd, int dcmd, void* data, size_t nbytes, int* dev_info_ptr) {
     if (nbytes > 0x7fffffff || (nbytes > 0 && data == nullptr)) return EINVAL;
     unsigned direction = get_device_direction(dcmd);
     _io_devctl header{_IO_DEVCTL, 0, dcmd, static_cast<int32_t>(nbytes), 0};
-    Reply reply;
+    Reply reply(sizeof(_io_devctl_reply) + ((direction & DEVDIR_FROM) ? nbytes : 0));
     if (transact(fd, &header, sizeof header, data, (direction & DEVDIR_TO) ? nbytes : 0, &reply) < 0) return errno;
     if (reply.data.size() >= sizeof(_io_devctl_reply)) {
         _io_devctl_reply out;
@@ -192,7 +194,7 @@ int ionotify(int fd, int action, int flags, const struct sigevent* /*event*/) {
         return -1;
     }
     _io_notify header{_IO_NOTIFY, 0, action, flags, 0};
-    Reply reply;
+    Reply reply(sizeof(_io_notify_reply));
     if (transact(fd, &header, sizeof header, nullptr, 0, &reply) < 0) return -1;
     _io_notify_reply out{};
     if (reply.data.size() >= sizeof out) memcpy(&out, reply.data.data(), sizeof out);
