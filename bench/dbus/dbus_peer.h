@@ -3,6 +3,7 @@
 // service thread that echoes the bytes.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <dbus/dbus.h>
 
 #include <atomic>
@@ -28,3 +29,14 @@ private:
     std::atomic<bool> mStop{false};
     std::thread mEcho;
 };
+
+// The benchmark body of the D-Bus method call round trip, for every program that measures it.
+inline void dbusCallRoundTrip(benchmark::State& state, DbusPeer& peer) {
+    for (auto _ : state) {
+        if (!peer.call()) {
+            state.SkipWithError("no reply");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
