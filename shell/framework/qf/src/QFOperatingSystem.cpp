@@ -2,8 +2,9 @@
 
 #include <errno.h>
 #include <spawn.h>
-#include <time.h>
 #include <unistd.h>
+
+#include "hu/backoff.h"
 
 extern char** environ;
 
@@ -15,11 +16,7 @@ namespace {
 thread_local int tPriority = QFOperatingSystem::sNormalPriority;
 }
 
-void QFOperatingSystem::sleepMs(uint32_t milliseconds) {
-    struct timespec left = {static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&left, &left) == -1 && errno == EINTR) {
-    }
-}
+void QFOperatingSystem::sleepMs(uint32_t milliseconds) { hu::sleepMs(static_cast<long>(milliseconds)); }
 
 pid_t QFOperatingSystem::getCurrentPID() { return getpid(); }
 
